@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs every package the build and the tests need on a fresh Debian 12 machine.
+# Idempotent and non-interactive: packages already present are left alone.
+set -euo pipefail
+
+packages=(
+  cmake g++ make googletest libgtest-dev
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
+  wine wine32:i386 wine64
+  xvfb xauth xdotool imagemagick fonts-wine fonts-ipafont-gothic
+  clang libclang-rt-14-dev
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo_cmd=""
+[ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
+export DEBIAN_FRONTEND=noninteractive
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $sudo_cmd dpkg --add-architecture i386
+fi
+$sudo_cmd apt-get update -qq
+$sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

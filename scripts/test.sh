@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# The one test command: installs what is missing, builds and runs the native tests (ASan and
+# UBSan), then the cross-built tests under Wine, and ends with "N passed, N failed".
+set -uo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$root"
+jobs=$(nproc)
+
+bash scripts/setup.sh || { echo "setup failed"; echo "0 passed, 1 failed"; exit 1; }
+
+broken=0
+run_suite() {  # name, build dir, extra cmake args...
+    local name=$1 dir=$2
+    shift 2
+    echo "== $name: configure and build"
+    if ! cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Debug "$@" >"$dir.configure.log" 2>&1; then
+        cat "$dir.configure.log"; broken=$((broken + 1)); return
+    fi
+    if ! cmake --build "$dir" -j "$jobs" >"$dir.build.log" 2>&1; then
+        tail -n 60 "$dir.build.log"; broken=$((broken + 1)); return
+    fi
+    rm -rf "$dir/test-results" "$dir/Testing/Temporary/LastTestsFailed.log"
+    mkdir -p "$dir/test-results"
+    echo "== $name: run"
+    ctest --test-dir "$dir" --output-on-failure -j "$jobs" || true
+}
+
+mkdir -p build
+run_suite native build/native
+bash scripts/wine-prefix.sh start
+trap 'bash scripts/wine-prefix.sh stop' EXIT
+run_suite wine build/cross -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
+
+bash scripts/test-summary.sh build/native build/cross
+status=$?
+[ "$broken" -eq 0 ] || status=1
+exit $status

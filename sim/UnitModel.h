@@ -1,0 +1,84 @@
+// The simulated units: one plain state per slot, answering every control code the panel sends,
+// and a log of every request. Freestanding (no allocation, no library) so that the in-process
+// port of the tests and the kernel-mode driver compile this very file.
+#pragma once
+
+#include <stdint.h>
+
+namespace sim {
+
+constexpr int kSlots = 4;
+constexpr int kCodes = 10;
+constexpr int kOffers = 16;
+constexpr int kSettingsBytes = 336;
+constexpr int kDescriptorBytes = 2048;
+constexpr int kLogBytes = 340;  // enough for every record but the descriptor's data
+constexpr int kLogEntries = 512;
+
+struct RateOffer {
+    int32_t nRate;
+    int32_t nAvailable;  // raw availability word answered for nRate
+};
+
+struct Unit {
+    int32_t bPresent;
+    int32_t nOpensLeft;  // -1: no limit; otherwise opens that still succeed before it vanishes
+    int32_t nAnswerIndex;  // put into nIndex of every answer that has one
+    uint8_t abSettings[kSettingsBytes];
+    int32_t nReadResult;   // result word of a settings read
+    int32_t nWriteResult;  // result word of a settings write
+    int32_t nInUse;
+    int32_t nStreamActive;
+    int32_t nStreamRate;
+    int32_t nDescLength;  // answered as is, even when it lies outside the data area
+    uint8_t abDescriptor[kDescriptorBytes];
+    int32_t nDeviceFlag;
+    int32_t nRate;  // answer of the rate read; a rate change sets it
+    int32_t nUnitRate;
+    int32_t nCurrentRate;
+    int32_t bExternal;
+    int32_t bLocked;
+    int32_t nOffers;
+    RateOffer aOffer[kOffers];
+    int32_t anFail[kCodes];  // requests of that code still to fail; -1: every one
+};
+
+enum LogKind { kLogOpen = 0, kLogControl = 1 };
+
+struct LogEntry {
+    int32_t nSlot;
+    int32_t nKind;
+    int32_t bOk;
+    uint32_t nCode;
+    uint32_t nSize;
+    uint8_t abSent[kLogBytes];
+    uint8_t abAnswered[kLogBytes];
+};
+
+struct Bus {
+    Unit aUnit[kSlots];
+    int32_t nLog;
+    int32_t nLogDropped;  // requests that found the log full
+    LogEntry aLog[kLogEntries];
+};
+
+// A unit as it leaves the factory: absent until plugged, default settings with a recognisable
+// rate table, internal clock at 48000 Hz, 44100..96000 Hz offered, no stream, not in use.
+void ResetUnit(Unit* pUnit);
+void ResetBus(Bus* pBus);
+void ClearLog(Bus* pBus);
+
+// Index of a control code in anFail, or -1 for a code the units do not know.
+int CodeIndex(uint32_t nCode);
+
+// An open of slot's control device; nonzero when it opens.
+int Open(Bus* pBus, int nSlot);
+// One request on an opened device; nonzero when the unit completed it. The buffer is both the
+// input and the output, and its size must be exactly the code's.
+int Control(Bus* pBus, int nSlot, uint32_t nCode, uint8_t* pBuffer, uint32_t nSize);
+
+// Little-endian words of a byte image, as the records lay them out.
+int32_t GetWord(const uint8_t* p);
+void PutWord(uint8_t* p, int32_t nValue);
+
+}  // namespace sim
