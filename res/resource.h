@@ -1,4 +1,135 @@
-// Every resource id of the program.
+// Every resource id of the program. Shared by the resource scripts and the C++ code, so it holds
+// nothing but #define lines.
 #pragma once
 
 #define IDR_MANIFEST 1
+
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
+
+// Icon, dialog templates, menu and bitmap.
+#define IDI_MAINFRAME 128
+#define IDR_SYMBOL_MENU 131
+#define IDD_DRVPROP_NODEV 136
+#define IDB_PICTURE 141
+#define IDD_DRVPROP 187
+#define IDD_PICTURE 189
+#define IDD_PORT_NOTICE 266
+
+// Strings shown by the program.
+#define IDS_DEFAULT 129
+#define IDS_ASK_APPLY 32912
+#define IDS_CLOSE 32937
+#define IDS_REVERT 32938
+#define IDS_ASIO_BUF_SIZE 32943
+#define IDS_RATE_CHANGED 32953
+#define IDS_CLOCK_INTERNAL 32954
+#define IDS_CLOCK_EXTERNAL 32955
+#define IDS_CLOCK_UNLOCK 32956
+#define IDS_ASIO_SAMPLES 32957
+#define IDS_STR_TITLE 33088
+#define IDS_NO_DRIVER 33089
+#define IDS_CONF_WAVE 33090
+#define IDS_CONF_MIDI 33091
+#define IDS_PROP_VER 33093
+#define IDS_PROP_COPYR 33094
+#define IDS_README_NAME 33095
+#define IDS_DRV_NO_DEV 33100
+#define IDS_STR_NO_DEV 33100
+#define IDS_GRP_BUF_SIZE 33101
+#define IDS_ABB_MIN 33102
+#define IDS_ABB_MAX 33103
+#define IDS_GRP_ASIO 33108
+#define IDS_STATIC_STEINBERG 33111
+#define IDS_OK 33114
+#define IDS_APPLY 33116
+#define IDS_README 33117
+#define IDS_REAL_TIME 33124
+#define IDS_STABILITY 33125
+#define IDS_GRP_PERFORMANCE 33128
+#define IDS_GRP_WIN_SOUND 33134
+#define IDS_BN_MATCH_ASIO_RATE 33135
+#define IDS_ASIO_SAMPLES_NONE 33136
+#define IDS_APP_TITLE 57344
+
+// Strings carried in every language that nothing displays.
+#define IDS_PORTS_UNUSABLE 32950
+#define IDS_DONT_SHOW_AGAIN 32951
+#define IDS_192K_PORTS 32952
+#define IDS_CONF_MIDI_CABLE 33092
+#define IDS_GRP_DIGITAL_OUT 33104
+#define IDS_BN_AC3 33105
+#define IDS_GRP_AUDIO_PORT 33106
+#define IDS_BN_ASIO_MON 33110
+#define IDS_GRP_MIDI_IN_TYPE 33112
+#define IDS_CANCEL 33115
+#define IDS_ASIO_BUF_SAMPLES 33127
+#define IDS_BN_MULTI_WDM 33130
+#define IDS_FREQ_MISMATCH 33131
+#define IDS_USB_MISMATCH 33132
+#define IDS_VER_MISMATCH 33133
+#define IDS_DEV_SETTINGS 33137
+#define IDS_HIGH_VOLUME 33138
+#define IDS_LOW_LATENCY 33140
+
+// Symbols without a text in any language.
+#define IDS_BN_USE_2CH 33107
+#define IDS_BN_ASIO_SMALLER 33109
+#define IDS_BN_MIDI_IN_TYPE 33113
+#define IDS_ASIOBUFLV1 33120
+#define IDS_ASIOBUFLV2 33121
+#define IDS_ASIOBUFLV3 33122
+#define IDS_ASIOBUFLV4 33123
+
+// Controls of the settings dialog (187).
+#define IDC_BN_ASIO_MON 1004
+#define IDC_BN_ASIO_LIGHT 1005
+#define IDC_SLD_BUFFER 1012
+#define IDC_COPYRIGHT 1032
+#define IDC_DRV_VERSION 1033
+#define IDC_ASIO_CREDIT 1034
+#define IDC_README 1035
+#define IDC_GRP_ASIO 1037
+#define IDC_GRP_BUF_SIZE 1038
+#define IDC_ABB_MAX 1042
+#define IDC_APPLY 1043
+#define IDC_ABB_MIN 1044
+#define IDC_ASIO_BUF_LABEL 1045
+#define IDC_ASIO_BUF_SIZE 1046
+#define IDC_DEFAULT 1047
+#define IDC_LEVEL_1 1050
+#define IDC_LEVEL_2 1051
+#define IDC_LEVEL_3 1052
+#define IDC_LEVEL_4 1053
+#define IDC_LEVEL_5 1054
+#define IDC_LEVEL_6 1055
+#define IDC_LEVEL_7 1056
+#define IDC_LEVEL_8 1057
+#define IDC_LEVEL_9 1058
+#define IDC_LEVEL_10 1059
+#define IDC_LEVEL_11 1060
+#define IDC_LEVEL_MARK 1061
+#define IDC_STATE 1067
+#define IDC_VS_EXPAND_LABEL 1068
+#define IDC_BN_MULTI_WDM 1088
+#define IDC_BAR_REAL_TIME 1101
+#define IDC_BAR_STABILITY 1102
+#define IDC_REAL_TIME_LABEL 1103
+#define IDC_STABILITY_LABEL 1104
+#define IDC_GRP_PERFORMANCE 1105
+#define IDC_CLOCK_STATE 1129
+#define IDC_CMB_FREQ 1130
+#define IDC_CMB_DEV 1136
+#define IDC_GRP_WIN_SOUND 1146
+#define IDC_BN_MATCH_ASIO_RATE 1147
+#define IDC_BN_VS_EXPAND 1173
+
+// Indicators the live refresh looks for; template 187 has neither, so their steps do nothing.
+#define IDC_RUNNING_RATE 1069
+#define IDC_RATE_NOTICE 1070
+
+// Controls of the no-device dialog (136) and the port notice (266).
+#define IDC_NO_DEV_MESSAGE 1041
+#define IDC_BN_DONT_SHOW_AGAIN 1139
+#define IDC_PORT_NOTICE_TEXT 1140
