@@ -1,17 +1,26 @@
 #!/usr/bin/env bash
-# Sums the GoogleTest results of the given build folders into one line "N passed, N failed".
-# A test that failed without its results showing it (a crash, a timeout, a sanitizer report at
-# exit) counts as one failure;
-# a build folder that has no results at all counts as one failure too.
+# Sums the results of the given build folders into one line "N passed, N failed".
+# Each folder's CTest run left ctest-junit.xml: the tests that ran and whether they passed.
+# GoogleTest binaries count their test cases (from their own XML); any other test counts as
+# one. A test that failed without its cases showing it (a crash, a timeout, a sanitizer report
+# at exit) counts as one failure; a folder whose tests did not run counts as one failure too.
 passed=0
 failed=0
 for dir in "$@"; do
-    results="$dir/test-results"
-    if ! ls "$results"/*.xml >/dev/null 2>&1; then
+    junit="$dir/ctest-junit.xml"
+    if [ ! -f "$junit" ]; then
+        echo "no test results in $dir"
         failed=$((failed + 1))
         continue
     fi
-    for xml in "$results"/*.xml; do
+    while read -r name status; do
+        ok=0
+        [ "$status" = run ] && ok=1
+        xml="$dir/test-results/$name.xml"
+        if [ ! -f "$xml" ]; then
+            if [ $ok -eq 1 ]; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
+            continue
+        fi
         head=$(grep -m1 '<testsuites ' "$xml")
         tests=$(sed -n 's/.* tests="\([0-9]*\)".*/\1/p' <<<"$head")
         fails=$(sed -n 's/.* failures="\([0-9]*\)".*/\1/p' <<<"$head")
@@ -21,17 +30,8 @@ for dir in "$@"; do
         bad=$((${fails:-0} + ${errors:-0}))
         passed=$((passed + ${tests:-0} - bad - ${disabled:-0} - skipped))
         failed=$((failed + bad))
-    done
-    log="$dir/Testing/Temporary/LastTestsFailed.log"
-    if [ -f "$log" ]; then
-        while IFS=: read -r _ name; do
-            # No results, or results that show no failure (a leak report at exit, say).
-            if [ ! -f "$results/$name.xml" ] ||
-                grep -m1 '<testsuites ' "$results/$name.xml" | grep -q ' failures="0"'; then
-                failed=$((failed + 1))
-            fi
-        done <"$log"
-    fi
+        [ $ok -eq 0 ] && [ $bad -eq 0 ] && failed=$((failed + 1))
+    done < <(sed -n 's/.*<testcase name="\([^"]*\)".* status="\([a-z]*\)".*/\1 \2/p' "$junit")
 done
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -19,10 +19,10 @@ run_suite() {  # name, build dir, extra cmake args...
     if ! cmake --build "$dir" -j "$jobs" >"$dir.build.log" 2>&1; then
         tail -n 60 "$dir.build.log"; broken=$((broken + 1)); return
     fi
-    rm -rf "$dir/test-results" "$dir/Testing/Temporary/LastTestsFailed.log"
+    rm -rf "$dir/test-results" "$dir/ctest-junit.xml"
     mkdir -p "$dir/test-results"
     echo "== $name: run"
-    ctest --test-dir "$dir" --output-on-failure -j "$jobs" || true
+    ctest --test-dir "$dir" --output-on-failure -j "$jobs" --output-junit "$root/$dir/ctest-junit.xml" || true
 }
 
 mkdir -p build
