@@ -3,9 +3,10 @@
 namespace DevicePort {
 
 BOOL Open(const Utf16* szPath, Handle* phDevice) {
-    HANDLE h = CreateFileW(reinterpret_cast<LPCWSTR>(szPath), GENERIC_READ | GENERIC_WRITE, 0,
-                           NULL, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, NULL);
-    if (h == INVALID_HANDLE_VALUE) return FALSE;
+    HANDLE h = CreateFileW(reinterpret_cast<LPCWSTR>(szPath), GENERIC_READ | GENERIC_WRITE, 0, NULL,
+                           OPEN_EXISTING, FILE_FLAG_OVERLAPPED, NULL);
+    if (h == INVALID_HANDLE_VALUE)
+        return FALSE;
     *phDevice = h;
     return TRUE;
 }
@@ -20,6 +21,8 @@ BOOL Exchange(Handle hDevice, uint32_t nCode, void* pBuffer, uint32_t nSize) {
                : FALSE;
 }
 
-void Close(Handle hDevice) { CloseHandle(static_cast<HANDLE>(hDevice)); }
+void Close(Handle hDevice) {
+    CloseHandle(static_cast<HANDLE>(hDevice));
+}
 
 }  // namespace DevicePort

@@ -4,7 +4,9 @@
 #include <cstdint>
 
 // CTL_CODE(FILE_DEVICE_UNKNOWN, function, METHOD_BUFFERED, FILE_ANY_ACCESS).
-constexpr uint32_t DrvControlCode(uint32_t nFunction) { return (0x22u << 16) | (nFunction << 2); }
+constexpr uint32_t DrvControlCode(uint32_t nFunction) {
+    return (0x22u << 16) | (nFunction << 2);
+}
 
 constexpr uint32_t IOCTL_DRV_GET_DESCRIPTOR = DrvControlCode(0x80F);
 constexpr uint32_t IOCTL_DRV_GET_DEVICE_FLAG = DrvControlCode(0x811);

@@ -13,8 +13,10 @@ const Utf16 kBaseName[] = u"Tkwm3340";
 void MakeSlotPath(int i, Utf16 (&szPath)[DRV_PATH_CHARS]) {
     const Utf16 kPrefix[] = u"\\\\.\\";
     int n = 0;
-    for (const Utf16* p = kPrefix; *p; ++p) szPath[n++] = *p;
-    for (const Utf16* p = kBaseName; *p; ++p) szPath[n++] = *p;
+    for (const Utf16* p = kPrefix; *p; ++p)
+        szPath[n++] = *p;
+    for (const Utf16* p = kBaseName; *p; ++p)
+        szPath[n++] = *p;
     szPath[n++] = u'0';
     szPath[n++] = u'0';
     szPath[n++] = static_cast<Utf16>(u'0' + (i + 1));
@@ -25,14 +27,16 @@ void MakeSlotPath(int i, Utf16 (&szPath)[DRV_PATH_CHARS]) {
 
 BOOL DrvDevSlot::Opens() const {
     DevicePort::Handle h;
-    if (!DevicePort::Open(szPath, &h)) return FALSE;
+    if (!DevicePort::Open(szPath, &h))
+        return FALSE;
     DevicePort::Close(h);
     return TRUE;
 }
 
 BOOL DrvDevSlot::Control(uint32_t nCode, void* pBuffer, uint32_t nSize) const {
     DevicePort::Handle h;
-    if (!DevicePort::Open(szPath, &h)) return FALSE;
+    if (!DevicePort::Open(szPath, &h))
+        return FALSE;
     BOOL bOk = DevicePort::Exchange(h, nCode, pBuffer, nSize);
     DevicePort::Close(h);
     return bOk;
@@ -48,7 +52,8 @@ void DrvDevTable::Build() {
 BOOL DrvDevTable::AnyPresent() const {
     int nCount = 0;
     for (const DrvDevSlot& slot : m_aSlot) {
-        if (slot.Opens()) ++nCount;
+        if (slot.Opens())
+            ++nCount;
     }
     return nCount > 0 ? TRUE : FALSE;
 }
@@ -84,12 +89,14 @@ BOOL DrvDevTable::WriteSettings(const DrvSettings& in, int32_t& nResult) const {
         }
         bAnswered = TRUE;
         if (io.nResult == 1) {
-            if (nMerged != DRV_RESULT_MIDI) nMerged = DRV_RESULT_WAVE;
+            if (nMerged != DRV_RESULT_MIDI)
+                nMerged = DRV_RESULT_WAVE;
         } else if (io.nResult == 2 || io.nResult == 3) {
             nMerged = DRV_RESULT_MIDI;
         }
     }
-    if (bAnswered) io.nResult = nMerged;
+    if (bAnswered)
+        io.nResult = nMerged;
     nResult = io.nResult;
     return bAnswered;
 }
@@ -117,8 +124,10 @@ BOOL DrvDevTable::GetStreamState(DrvStreamState& st) const {
 }
 
 bool DrvDescriptorsDiffer(const DrvDescriptor& a, const DrvDescriptor& b) {
-    if (a.nLength != b.nLength) return true;
-    if (a.nLength < 0 || a.nLength > DRV_DESCRIPTOR_DATA) return true;
+    if (a.nLength != b.nLength)
+        return true;
+    if (a.nLength < 0 || a.nLength > DRV_DESCRIPTOR_DATA)
+        return true;
     return std::memcmp(a.abData, b.abData, static_cast<size_t>(a.nLength)) != 0;
 }
 
@@ -144,7 +153,8 @@ BOOL DrvDevTable::GetReferenceRate(int32_t& nCount, int32_t& nRate) const {
             break;
         }
     }
-    if (nReference < 0) return FALSE;
+    if (nReference < 0)
+        return FALSE;
 
     DrvDescriptor other = {};
     for (int i = nReference + 1; i < DRV_SLOT_COUNT; ++i) {
@@ -154,10 +164,11 @@ BOOL DrvDevTable::GetReferenceRate(int32_t& nCount, int32_t& nRate) const {
         }
         bool bDiffer = DrvDescriptorsDiffer(reference, other);
         int32_t nFlag = 0;
-        bool bFlag = slot.Control(IOCTL_DRV_GET_DEVICE_FLAG, &nFlag,
-                                  static_cast<uint32_t>(sizeof nFlag)) &&
-                     nFlag != 0;
-        if (bDiffer == bFlag) continue;
+        bool bFlag =
+            slot.Control(IOCTL_DRV_GET_DEVICE_FLAG, &nFlag, static_cast<uint32_t>(sizeof nFlag)) &&
+            nFlag != 0;
+        if (bDiffer == bFlag)
+            continue;
         if (slot.Control(IOCTL_DRV_GET_RATE, &rate, static_cast<uint32_t>(sizeof rate)) &&
             rate.nRate == nRate) {
             ++nCount;

@@ -18,19 +18,29 @@ void DrvSettings::SetDefaults() {
 }
 
 namespace {
-bool SameTruth(int32_t a, int32_t b) { return (a != 0) == (b != 0); }
+bool SameTruth(int32_t a, int32_t b) {
+    return (a != 0) == (b != 0);
+}
 }  // namespace
 
 // Only what the driver acts on is compared: an offset counts only while it is enabled, the
 // option words only by their truth value, and the rows and the later words not at all.
 BOOL DrvSettings::IsEqual(const DrvSettings& other) const {
-    if (!SameTruth(bOffset1, other.bOffset1)) return FALSE;
-    if (bOffset1 != 0 && nOffset1 != other.nOffset1) return FALSE;
-    if (!SameTruth(bOffset2, other.bOffset2)) return FALSE;
-    if (bOffset2 != 0 && nOffset2 != other.nOffset2) return FALSE;
-    if (nBufferLevel != other.nBufferLevel) return FALSE;
-    if (!SameTruth(bOption1, other.bOption1)) return FALSE;
-    if (!SameTruth(bOption2, other.bOption2)) return FALSE;
-    if (bNoRateMatch != other.bNoRateMatch) return FALSE;
+    if (!SameTruth(bOffset1, other.bOffset1))
+        return FALSE;
+    if (bOffset1 != 0 && nOffset1 != other.nOffset1)
+        return FALSE;
+    if (!SameTruth(bOffset2, other.bOffset2))
+        return FALSE;
+    if (bOffset2 != 0 && nOffset2 != other.nOffset2)
+        return FALSE;
+    if (nBufferLevel != other.nBufferLevel)
+        return FALSE;
+    if (!SameTruth(bOption1, other.bOption1))
+        return FALSE;
+    if (!SameTruth(bOption2, other.bOption2))
+        return FALSE;
+    if (bNoRateMatch != other.bNoRateMatch)
+        return FALSE;
     return TRUE;
 }

@@ -14,9 +14,11 @@ int SlotOfPath(const Utf16* szPath) {
     const char kHead[] = "\\\\.\\Tkwm334000";
     int n = 0;
     for (; kHead[n]; ++n) {
-        if (szPath[n] != static_cast<Utf16>(kHead[n])) return -1;
+        if (szPath[n] != static_cast<Utf16>(kHead[n]))
+            return -1;
     }
-    if (szPath[n] < u'1' || szPath[n] > u'4' || szPath[n + 1] != 0) return -1;
+    if (szPath[n] < u'1' || szPath[n] > u'4' || szPath[n + 1] != 0)
+        return -1;
     return szPath[n] - u'1';
 }
 
@@ -31,7 +33,9 @@ Bus& InProcessBus() {
     return *pBus;
 }
 
-int OpenHandleCount() { return g_nOpenHandles; }
+int OpenHandleCount() {
+    return g_nOpenHandles;
+}
 
 }  // namespace sim
 
@@ -39,7 +43,8 @@ namespace DevicePort {
 
 BOOL Open(const Utf16* szPath, Handle* phDevice) {
     int nSlot = sim::SlotOfPath(szPath);
-    if (nSlot < 0 || !sim::Open(&sim::InProcessBus(), nSlot)) return FALSE;
+    if (nSlot < 0 || !sim::Open(&sim::InProcessBus(), nSlot))
+        return FALSE;
     ++sim::g_nOpenHandles;
     *phDevice = reinterpret_cast<Handle>(static_cast<uintptr_t>(nSlot + 1));
     return TRUE;
@@ -52,6 +57,8 @@ BOOL Exchange(Handle hDevice, uint32_t nCode, void* pBuffer, uint32_t nSize) {
                : FALSE;
 }
 
-void Close(Handle) { --sim::g_nOpenHandles; }
+void Close(Handle) {
+    --sim::g_nOpenHandles;
+}
 
 }  // namespace DevicePort

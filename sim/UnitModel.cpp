@@ -21,11 +21,13 @@ constexpr int kOffOffset2Enable = 308;
 constexpr int kOffOption4 = 320;
 
 void CopyBytes(uint8_t* pTo, const uint8_t* pFrom, uint32_t n) {
-    for (uint32_t i = 0; i < n; ++i) pTo[i] = pFrom[i];
+    for (uint32_t i = 0; i < n; ++i)
+        pTo[i] = pFrom[i];
 }
 
 void FillBytes(uint8_t* p, uint8_t b, uint32_t n) {
-    for (uint32_t i = 0; i < n; ++i) p[i] = b;
+    for (uint32_t i = 0; i < n; ++i)
+        p[i] = b;
 }
 
 LogEntry* AppendLog(Bus* pBus) {
@@ -40,7 +42,8 @@ LogEntry* AppendLog(Bus* pBus) {
 
 int32_t OfferedAvailability(const Unit& unit, int32_t nRate) {
     for (int i = 0; i < unit.nOffers && i < kOffers; ++i) {
-        if (unit.aOffer[i].nRate == nRate) return unit.aOffer[i].nAvailable;
+        if (unit.aOffer[i].nRate == nRate)
+            return unit.aOffer[i].nAvailable;
     }
     return 0;
 }
@@ -81,7 +84,8 @@ void Answer(Unit& unit, uint32_t nCode, uint8_t* p) {
             if (OfferedAvailability(unit, nNew) != 0) {
                 unit.nRate = nNew;
                 unit.nCurrentRate = nNew;
-                if (!unit.bExternal) unit.nUnitRate = nNew;
+                if (!unit.bExternal)
+                    unit.nUnitRate = nNew;
             }
             break;
         }
@@ -119,7 +123,8 @@ void PutWord(uint8_t* p, int32_t nValue) {
 
 int CodeIndex(uint32_t nCode) {
     for (int i = 0; i < kCodes; ++i) {
-        if (kCodeList[i] == nCode) return i;
+        if (kCodeList[i] == nCode)
+            return i;
     }
     return -1;
 }
@@ -133,7 +138,8 @@ void ResetUnit(Unit* pUnit) {
     for (int row = 0; row < 7; ++row) {
         uint8_t* pRow = pUnit->abSettings + row * 28;
         PutWord(pRow, kRowRates[row]);
-        for (int w = 1; w < 7; ++w) PutWord(pRow + 4 * w, row * 100 + w);
+        for (int w = 1; w < 7; ++w)
+            PutWord(pRow + 4 * w, row * 100 + w);
     }
     PutWord(pUnit->abSettings + kOffBufferLevel, 5);
     PutWord(pUnit->abSettings + kOffOption3, 1);
@@ -164,15 +170,18 @@ void ClearLog(Bus* pBus) {
 }
 
 void ResetBus(Bus* pBus) {
-    for (int i = 0; i < kSlots; ++i) ResetUnit(&pBus->aUnit[i]);
+    for (int i = 0; i < kSlots; ++i)
+        ResetUnit(&pBus->aUnit[i]);
     ClearLog(pBus);
 }
 
 int Open(Bus* pBus, int nSlot) {
-    if (nSlot < 0 || nSlot >= kSlots) return 0;
+    if (nSlot < 0 || nSlot >= kSlots)
+        return 0;
     Unit& unit = pBus->aUnit[nSlot];
     int bOk = unit.bPresent != 0 && unit.nOpensLeft != 0;
-    if (bOk && unit.nOpensLeft > 0) --unit.nOpensLeft;
+    if (bOk && unit.nOpensLeft > 0)
+        --unit.nOpensLeft;
     if (LogEntry* pEntry = AppendLog(pBus)) {
         pEntry->nSlot = nSlot;
         pEntry->nKind = kLogOpen;
@@ -182,7 +191,8 @@ int Open(Bus* pBus, int nSlot) {
 }
 
 int Control(Bus* pBus, int nSlot, uint32_t nCode, uint8_t* pBuffer, uint32_t nSize) {
-    if (nSlot < 0 || nSlot >= kSlots) return 0;
+    if (nSlot < 0 || nSlot >= kSlots)
+        return 0;
     Unit& unit = pBus->aUnit[nSlot];
     LogEntry* pEntry = AppendLog(pBus);
     uint32_t nLogged = nSize < static_cast<uint32_t>(kLogBytes) ? nSize : kLogBytes;
@@ -191,20 +201,24 @@ int Control(Bus* pBus, int nSlot, uint32_t nCode, uint8_t* pBuffer, uint32_t nSi
         pEntry->nKind = kLogControl;
         pEntry->nCode = nCode;
         pEntry->nSize = nSize;
-        if (pBuffer) CopyBytes(pEntry->abSent, pBuffer, nLogged);
+        if (pBuffer)
+            CopyBytes(pEntry->abSent, pBuffer, nLogged);
     }
 
     int nIndex = CodeIndex(nCode);
     int bOk = nIndex >= 0 && pBuffer != 0 && nSize == DrvBufferSize(nCode);
     if (bOk && unit.anFail[nIndex] != 0) {
-        if (unit.anFail[nIndex] > 0) --unit.anFail[nIndex];
+        if (unit.anFail[nIndex] > 0)
+            --unit.anFail[nIndex];
         bOk = 0;
     }
-    if (bOk) Answer(unit, nCode, pBuffer);
+    if (bOk)
+        Answer(unit, nCode, pBuffer);
 
     if (pEntry) {
         pEntry->bOk = bOk;
-        if (pBuffer) CopyBytes(pEntry->abAnswered, pBuffer, nLogged);
+        if (pBuffer)
+            CopyBytes(pEntry->abAnswered, pBuffer, nLogged);
     }
     return bOk;
 }

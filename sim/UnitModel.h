@@ -22,7 +22,7 @@ struct RateOffer {
 
 struct Unit {
     int32_t bPresent;
-    int32_t nOpensLeft;  // -1: no limit; otherwise opens that still succeed before it vanishes
+    int32_t nOpensLeft;    // -1: no limit; otherwise opens that still succeed before it vanishes
     int32_t nAnswerIndex;  // put into nIndex of every answer that has one
     uint8_t abSettings[kSettingsBytes];
     int32_t nReadResult;   // result word of a settings read

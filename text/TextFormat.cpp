@@ -6,7 +6,8 @@ const char16_t MODEL_STRING[] = u"KESTAL-3 5 9";
 
 std::u16string ReplaceAll(std::u16string_view text, std::u16string_view from,
                           std::u16string_view to) {
-    if (from.empty()) return std::u16string(text);
+    if (from.empty())
+        return std::u16string(text);
     std::u16string result;
     size_t pos = 0;
     for (size_t hit; (hit = text.find(from, pos)) != std::u16string_view::npos;
@@ -28,7 +29,8 @@ std::u16string DecimalText(int32_t n) {
         digits.insert(digits.begin(), static_cast<char16_t>(u'0' + magnitude % 10));
         magnitude /= 10;
     } while (magnitude != 0);
-    if (n < 0) digits.insert(digits.begin(), u'-');
+    if (n < 0)
+        digits.insert(digits.begin(), u'-');
     return digits;
 }
 
@@ -65,13 +67,16 @@ std::u16string FormatText(std::u16string_view format, std::initializer_list<Form
         size_t start = i++;
         bool bLeft = false, bZero = false;
         for (; i < format.size() && (format[i] == u'-' || format[i] == u'0'); ++i) {
-            if (format[i] == u'-') bLeft = true;
-            if (format[i] == u'0') bZero = true;
+            if (format[i] == u'-')
+                bLeft = true;
+            if (format[i] == u'0')
+                bZero = true;
         }
         size_t width = 0;
         for (; i < format.size() && format[i] >= u'0' && format[i] <= u'9'; ++i) {
             width = width * 10 + static_cast<size_t>(format[i] - u'0');
-            if (width > FORMAT_MAX_WIDTH) width = FORMAT_MAX_WIDTH;
+            if (width > FORMAT_MAX_WIDTH)
+                width = FORMAT_MAX_WIDTH;
         }
         if (i >= format.size()) {  // a lone '%' at the end stays as written
             out.append(format.substr(start));
@@ -83,7 +88,8 @@ std::u16string FormatText(std::u16string_view format, std::initializer_list<Form
             ++next;
             AppendPadded(out, DecimalText(n), width, bLeft, bZero);
         } else if (kind == u's') {
-            const char16_t* sz = next < list.size() && list[next].szValue ? list[next].szValue : u"";
+            const char16_t* sz =
+                next < list.size() && list[next].szValue ? list[next].szValue : u"";
             ++next;
             AppendPadded(out, std::u16string(sz), width, bLeft, false);
         } else if (kind == u'%' && i == start + 2) {

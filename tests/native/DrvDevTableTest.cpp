@@ -5,7 +5,9 @@
 #include "SimFixture.h"
 
 namespace {
-std::u16string PathOf(const DrvDevSlot& slot) { return slot.szPath; }
+std::u16string PathOf(const DrvDevSlot& slot) {
+    return slot.szPath;
+}
 }  // namespace
 
 using DeviceTable = SimTest;
@@ -129,7 +131,8 @@ class WriteMerge : public SimTest, public ::testing::WithParamInterface<MergeCas
 
 TEST_P(WriteMerge, RestartOfTheUnitOutranksRestartOfTheApplications) {
     for (int slot = 0; slot < 4; ++slot) {
-        if (GetParam().answers[slot] == INT32_MIN) continue;
+        if (GetParam().answers[slot] == INT32_MIN)
+            continue;
         Plug({slot});
         Unit(slot).nWriteResult = GetParam().answers[slot];
     }
@@ -140,15 +143,12 @@ TEST_P(WriteMerge, RestartOfTheUnitOutranksRestartOfTheApplications) {
 }
 
 constexpr int32_t kNo = INT32_MIN;
-INSTANTIATE_TEST_SUITE_P(Cases, WriteMerge,
-                         ::testing::Values(MergeCase{{1, 2, kNo, kNo}, 2},
-                                           MergeCase{{2, 1, kNo, kNo}, 2},
-                                           MergeCase{{1, 0, kNo, kNo}, 1},
-                                           MergeCase{{0, 0, kNo, kNo}, 0},
-                                           MergeCase{{kNo, kNo, kNo, 3}, 2},
-                                           MergeCase{{0, 7, -1, kNo}, 0},
-                                           MergeCase{{1, 7, kNo, kNo}, 1},
-                                           MergeCase{{3, 1, 0, 1}, 2}));
+INSTANTIATE_TEST_SUITE_P(
+    Cases, WriteMerge,
+    ::testing::Values(MergeCase{{1, 2, kNo, kNo}, 2}, MergeCase{{2, 1, kNo, kNo}, 2},
+                      MergeCase{{1, 0, kNo, kNo}, 1}, MergeCase{{0, 0, kNo, kNo}, 0},
+                      MergeCase{{kNo, kNo, kNo, 3}, 2}, MergeCase{{0, 7, -1, kNo}, 0},
+                      MergeCase{{1, 7, kNo, kNo}, 1}, MergeCase{{3, 1, 0, 1}, 2}));
 
 TEST_F(DeviceTable, WriteGoesToEveryUnitWithTheBufferAsThePreviousOneLeftIt) {
     Plug({1, 3});
@@ -190,7 +190,8 @@ TEST_F(DeviceTable, InUseQueryStopsAtTheFirstBusyUnit) {
     Unit(2).nInUse = 1;
     EXPECT_FALSE(table.IsIdle());
     EXPECT_EQ("o0 o0 c0:2221F8 !o1 o2 o2 c2:2221F8", Trace());
-    for (const sim::LogEntry* e : Requests()) EXPECT_EQ(4u, e->nSize);
+    for (const sim::LogEntry* e : Requests())
+        EXPECT_EQ(4u, e->nSize);
 }
 
 TEST_F(DeviceTable, InUseQueryIsIdleWhenNoUnitCanBeAsked) {

@@ -32,14 +32,12 @@ TEST_P(AsioBand, SizeFollowsLevelAndRateBand) {
 INSTANTIATE_TEST_SUITE_P(
     Edges, AsioBand,
     ::testing::Values(BandCase{5, 44100, 256}, BandCase{5, 96000, 512}, BandCase{5, 48000, 256},
-                      BandCase{5, 48001, 512}, BandCase{5, 192000, 1024},
-                      BandCase{5, 192001, 2048}, BandCase{5, 384000, 2048},
-                      BandCase{0, 48000, 48}, BandCase{1, 96000, 96}, BandCase{2, 176400, 256},
-                      BandCase{3, 352800, 768}, BandCase{4, 44100, 128},
-                      BandCase{6, 88200, 768}, BandCase{7, 192000, 2048},
-                      BandCase{8, 384000, 8192}, BandCase{9, 48000, 2048},
-                      BandCase{9, 384000, 16384}, BandCase{5, 0, 256}, BandCase{9, -1, 2048},
-                      BandCase{2, INT32_MIN, 64}));
+                      BandCase{5, 48001, 512}, BandCase{5, 192000, 1024}, BandCase{5, 192001, 2048},
+                      BandCase{5, 384000, 2048}, BandCase{0, 48000, 48}, BandCase{1, 96000, 96},
+                      BandCase{2, 176400, 256}, BandCase{3, 352800, 768}, BandCase{4, 44100, 128},
+                      BandCase{6, 88200, 768}, BandCase{7, 192000, 2048}, BandCase{8, 384000, 8192},
+                      BandCase{9, 48000, 2048}, BandCase{9, 384000, 16384}, BandCase{5, 0, 256},
+                      BandCase{9, -1, 2048}, BandCase{2, INT32_MIN, 64}));
 
 INSTANTIATE_TEST_SUITE_P(
     AboveTheBands, AsioBand,
@@ -49,10 +47,11 @@ INSTANTIATE_TEST_SUITE_P(
                       BandCase{5, 63161284, 214752}, BandCase{5, INT32_MAX, 7301456}));
 
 // A level from outside 0..9 is held at the nearer end of the table.
-INSTANTIATE_TEST_SUITE_P(
-    HostileLevels, AsioBand,
-    ::testing::Values(BandCase{10, 48000, 2048}, BandCase{INT32_MAX, 96000, 4096},
-                      BandCase{-1, 48000, 48}, BandCase{INT32_MIN, 384000, 384}));
+INSTANTIATE_TEST_SUITE_P(HostileLevels, AsioBand,
+                         ::testing::Values(BandCase{10, 48000, 2048},
+                                           BandCase{INT32_MAX, 96000, 4096},
+                                           BandCase{-1, 48000, 48},
+                                           BandCase{INT32_MIN, 384000, 384}));
 
 TEST(LevelTable, EachAsioColumnIsTwiceTheOneBefore) {
     for (int level = 0; level < LEVEL_COUNT; ++level) {
@@ -93,14 +92,15 @@ TEST_P(OffsetClamp, BothOffsetsFollowTheLevelsLimit) {
     EXPECT_EQ(GetParam().level, s.nBufferLevel) << "the level itself is not touched";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, OffsetClamp,
-    ::testing::Values(ClampCase{9, 1, -100, -70}, ClampCase{9, 1, 100, 70},
-                      ClampCase{9, 1, -70, -70}, ClampCase{9, 0, -100, 0},
-                      ClampCase{0, 0, 1, 0}, ClampCase{5, 1, 20, 12}, ClampCase{5, 7, -12, -12},
-                      ClampCase{0, 1, 3, 2}, ClampCase{4, 1, -9, -8}, ClampCase{8, 1, 0, 0},
-                      ClampCase{5, 1, INT32_MIN, -12}, ClampCase{5, 1, INT32_MAX, 12},
-                      ClampCase{42, 1, 100, 70}, ClampCase{-5, 1, -100, -2}));
+INSTANTIATE_TEST_SUITE_P(Cases, OffsetClamp,
+                         ::testing::Values(ClampCase{9, 1, -100, -70}, ClampCase{9, 1, 100, 70},
+                                           ClampCase{9, 1, -70, -70}, ClampCase{9, 0, -100, 0},
+                                           ClampCase{0, 0, 1, 0}, ClampCase{5, 1, 20, 12},
+                                           ClampCase{5, 7, -12, -12}, ClampCase{0, 1, 3, 2},
+                                           ClampCase{4, 1, -9, -8}, ClampCase{8, 1, 0, 0},
+                                           ClampCase{5, 1, INT32_MIN, -12},
+                                           ClampCase{5, 1, INT32_MAX, 12},
+                                           ClampCase{42, 1, 100, 70}, ClampCase{-5, 1, -100, -2}));
 
 TEST(OffsetClamp, EachOffsetHasItsOwnEnable) {
     DrvSettings s = AtLevel(1);

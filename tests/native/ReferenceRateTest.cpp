@@ -49,7 +49,8 @@ class ReferenceCount : public ReferenceRate, public ::testing::WithParamInterfac
 
 TEST_P(ReferenceCount, LaterUnitCountsByKindFlagAndRate) {
     Plug({0, 2});
-    if (GetParam().otherKind) OtherKind(2);
+    if (GetParam().otherKind)
+        OtherKind(2);
     Unit(2).nDeviceFlag = GetParam().flag;
     Unit(2).nRate = GetParam().laterRate;
     ASSERT_TRUE(Ask());
@@ -87,7 +88,8 @@ TEST_F(ReferenceRate, FailedFlagRequestCountsAsFlagClear) {
 
 TEST_F(ReferenceRate, IndexWordsGoOutAsThePreviousAnswersLeftThem) {
     Plug({0, 1, 2, 3});
-    Unit(0).anFail[sim::CodeIndex(IOCTL_DRV_GET_RATE)] = 1;  // slot 0 drops out after its descriptor
+    Unit(0).anFail[sim::CodeIndex(IOCTL_DRV_GET_RATE)] =
+        1;  // slot 0 drops out after its descriptor
     Unit(0).nAnswerIndex = 10;
     Unit(1).nAnswerIndex = 11;
     Unit(2).nAnswerIndex = 12;
@@ -110,7 +112,8 @@ TEST_F(ReferenceRate, IndexWordsGoOutAsThePreviousAnswersLeftThem) {
     EXPECT_EQ(0, SentWord(requests[8], 0));
     EXPECT_EQ(12, SentWord(requests[9], 0));
     EXPECT_EQ(3, count);
-    for (const sim::LogEntry* e : requests) EXPECT_EQ(DrvBufferSize(e->nCode), e->nSize);
+    for (const sim::LogEntry* e : requests)
+        EXPECT_EQ(DrvBufferSize(e->nCode), e->nSize);
 }
 
 // Lengths outside the data area: the two units are taken as different kinds and nothing beyond

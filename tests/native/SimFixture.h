@@ -22,14 +22,16 @@ protected:
     static sim::Bus& Bus() { return sim::InProcessBus(); }
     static sim::Unit& Unit(int slot) { return Bus().aUnit[slot]; }
     static void Plug(std::initializer_list<int> slots) {
-        for (int slot : slots) Unit(slot).bPresent = 1;
+        for (int slot : slots)
+            Unit(slot).bPresent = 1;
     }
 
     // The control requests of the log, in order.
     static std::vector<const sim::LogEntry*> Requests() {
         std::vector<const sim::LogEntry*> list;
         for (int i = 0; i < Bus().nLog; ++i) {
-            if (Bus().aLog[i].nKind == sim::kLogControl) list.push_back(&Bus().aLog[i]);
+            if (Bus().aLog[i].nKind == sim::kLogControl)
+                list.push_back(&Bus().aLog[i]);
         }
         return list;
     }
@@ -46,7 +48,8 @@ protected:
             } else {
                 std::snprintf(item, sizeof item, "%sc%d:%X", e.bOk ? "" : "!", e.nSlot, e.nCode);
             }
-            if (!text.empty()) text += ' ';
+            if (!text.empty())
+                text += ' ';
             text += item;
         }
         return text;

@@ -6,7 +6,9 @@
 #include "text/TextFormat.h"
 
 namespace {
-std::string Narrow(const std::u16string& s) { return std::string(s.begin(), s.end()); }
+std::string Narrow(const std::u16string& s) {
+    return std::string(s.begin(), s.end());
+}
 }  // namespace
 
 TEST(ReplaceAll, EveryOccurrenceLeftToRightWithoutRescan) {

@@ -37,10 +37,11 @@ TEST_F(UnitModel, OpenBudgetMakesTheUnitVanish) {
 }
 
 TEST_F(UnitModel, EveryCodeDemandsItsExactSize) {
-    const uint32_t codes[] = {IOCTL_DRV_GET_DESCRIPTOR, IOCTL_DRV_GET_DEVICE_FLAG,
+    const uint32_t codes[] = {IOCTL_DRV_GET_DESCRIPTOR,   IOCTL_DRV_GET_DEVICE_FLAG,
                               IOCTL_DRV_GET_STREAM_STATE, IOCTL_DRV_GET_SETTINGS,
-                              IOCTL_DRV_SET_SETTINGS, IOCTL_DRV_GET_IN_USE, IOCTL_DRV_GET_RATE,
-                              IOCTL_DRV_SET_RATE, IOCTL_DRV_QUERY_RATE, IOCTL_DRV_GET_CLOCK};
+                              IOCTL_DRV_SET_SETTINGS,     IOCTL_DRV_GET_IN_USE,
+                              IOCTL_DRV_GET_RATE,         IOCTL_DRV_SET_RATE,
+                              IOCTL_DRV_QUERY_RATE,       IOCTL_DRV_GET_CLOCK};
     static uint8_t buffer[4096];
     for (uint32_t code : codes) {
         uint32_t size = DrvBufferSize(code);
@@ -106,7 +107,8 @@ TEST_F(UnitModel, LogKeepsSentAndAnsweredBytesAndCountsWhatDoesNotFit) {
     EXPECT_EQ(0, sim::GetWord(bus.aLog[0].abSent));
     EXPECT_EQ(6, sim::GetWord(bus.aLog[0].abAnswered));
     EXPECT_EQ(4u, bus.aLog[0].nSize);
-    for (int i = 1; i < sim::kLogEntries + 2; ++i) sim::Open(&bus, 1);
+    for (int i = 1; i < sim::kLogEntries + 2; ++i)
+        sim::Open(&bus, 1);
     EXPECT_EQ(sim::kLogEntries, bus.nLog);
     EXPECT_EQ(2, bus.nLogDropped);
 }
