@@ -1,0 +1,41 @@
+#include "app/DrvPropApp.h"
+
+#include <commctrl.h>
+
+#include <memory>
+
+#include "app/DrvPropNoDevDlg.h"
+#include "app/SingleInstance.h"
+#include "app/TitleText.h"
+#include "dialog/DrvPropDlg.h"
+
+CDrvPropApp::CDrvPropApp() = default;
+CDrvPropApp::~CDrvPropApp() = default;
+
+BOOL CDrvPropApp::InitInstance() {
+    INITCOMMONCONTROLSEX icc = {8, ICC_WIN95_CLASSES};
+    ::InitCommonControlsEx(&icc);
+
+    const std::wstring mutexName = MakeMutexName();
+    if (HANDLE hRunning = ::OpenMutexW(MUTEX_ALL_ACCESS, FALSE, mutexName.c_str())) {
+        ::CloseHandle(hRunning);
+        const std::wstring title = GetTitleText();
+        if (!title.empty()) {
+            ::EnumWindows(ActivateRunningInstance, reinterpret_cast<LPARAM>(title.c_str()));
+        }
+        return FALSE;
+    }
+
+    // Held, unexamined, until the program ends; the system then removes it.
+    ::CreateMutexW(nullptr, FALSE, mutexName.c_str());
+
+    auto pDlg = std::make_unique<CDrvPropDlg>();
+    pDlg->m_aDevSlot.Build();
+    if (pDlg->m_aDevSlot.AnyPresent()) {
+        pDlg->DoModal();
+    } else {
+        CDrvPropNoDevDlg noDevice;
+        noDevice.DoModal();
+    }
+    return FALSE;
+}
