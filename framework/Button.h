@@ -1,0 +1,11 @@
+// Push buttons and check boxes: one message per method.
+#pragma once
+
+#include "framework/Wnd.h"
+
+class CButton : public CWnd {
+public:
+    // BST_UNCHECKED, BST_CHECKED or BST_INDETERMINATE.
+    int GetCheck() const { return static_cast<int>(SendMessage(BM_GETCHECK)); }
+    void SetCheck(int nCheck) { SendMessage(BM_SETCHECK, static_cast<WPARAM>(nCheck)); }
+};

@@ -1,0 +1,39 @@
+// The application object. A program defines exactly one global object of a class derived from
+// CWinApp; the framework's entry point (AppEntry.cpp, target kp_framework_entry) finds it and
+// runs it.
+#pragma once
+
+#include "framework/Wnd.h"
+
+class CWinApp {
+public:
+    CWinApp();
+    virtual ~CWinApp();
+    CWinApp(const CWinApp&) = delete;
+    CWinApp& operator=(const CWinApp&) = delete;
+
+    // The program's one application object, or null when the program has none (as in tests).
+    static CWinApp* GetApp();
+
+    // Called once at start. FALSE ends the program at once with ExitInstance's result; TRUE
+    // runs the message loop until WM_QUIT.
+    virtual BOOL InitInstance() = 0;
+    virtual int Run();
+    // The program's exit code: the WM_QUIT code, 0 when the loop never ran.
+    virtual int ExitInstance();
+
+    // The entry point's whole work.
+    int Main(HINSTANCE hInstance);
+
+    HINSTANCE m_hInstance = nullptr;
+    // Optional; the loop routes dialog keys to it and message boxes fall back to it as owner.
+    CWnd* m_pMainWnd = nullptr;
+
+private:
+    int m_nExitCode = 0;
+};
+
+// The module that holds the program's resources: the exe itself (or the test binary).
+inline HINSTANCE GetResourceModule() {
+    return ::GetModuleHandleW(nullptr);
+}
