@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "InstallTestSupport.h"
+#include "tests/wine/support/InstallTestSupport.h"
 #include "install/InstallInfo.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <string>
 
-#include "InstallTestSupport.h"
+#include "tests/wine/support/InstallTestSupport.h"
 #include "install/InstallInfo.h"
 #include "res/resource.h"
 

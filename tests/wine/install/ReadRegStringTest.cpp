@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "InstallTestSupport.h"
+#include "tests/wine/support/InstallTestSupport.h"
 #include "install/InstallInfo.h"
 
 namespace {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "InstallTestSupport.h"
+#include "tests/wine/support/InstallTestSupport.h"
 #include "install/InstallInfo.h"
 
 namespace {

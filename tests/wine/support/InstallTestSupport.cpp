@@ -1,4 +1,4 @@
-#include "InstallTestSupport.h"
+#include "tests/wine/support/InstallTestSupport.h"
 
 #include <cstring>
 
