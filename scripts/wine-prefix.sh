@@ -27,6 +27,9 @@ case "${1:-start}" in
         # Start Wine's own services now, detached from our output: a service started by a test
         # would inherit the test's pipes and keep CTest waiting.
         w cmd /c exit </dev/null >/dev/null 2>&1
+        # Headless unless a run on a display asks for X (KP_WINE_GRAPHICS=x11).
+        w reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d "${KP_WINE_GRAPHICS:-null}" /f \
+            </dev/null >/dev/null 2>&1
         ;;
     stop)
         timeout -k 5 30 wineserver -k 2>/dev/null || true
