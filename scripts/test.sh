@@ -31,7 +31,11 @@ bash scripts/wine-prefix.sh start
 trap 'bash scripts/wine-prefix.sh stop' EXIT
 run_suite wine build/cross -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
 
-bash scripts/test-summary.sh build/native build/cross
+# ---- end-to-end stage: the real exes in the prefix with the kernel-mode simulated driver ----
+bash scripts/e2e-test.sh build/cross build/cross64 build/e2e || broken=$((broken + 1))
+# ---- end of the end-to-end stage ----
+
+bash scripts/test-summary.sh build/native build/cross build/e2e
 status=$?
 [ "$broken" -eq 0 ] || status=1
 exit $status

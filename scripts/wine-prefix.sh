@@ -23,7 +23,7 @@ case "${1:-start}" in
     start)
         [ -f "$WINEPREFIX/.kp-ready" ] || create
         # One persistent wineserver: programs start warm and driver state lives for the run.
-        timeout -k 5 30 wineserver -p
+        timeout -k 5 30 wineserver -p 2>/dev/null || true  # already running: keep it
         # Start Wine's own services now, detached from our output: a service started by a test
         # would inherit the test's pipes and keep CTest waiting.
         w cmd /c exit </dev/null >/dev/null 2>&1

@@ -1,0 +1,32 @@
+/* The simulated units behind the kernel-mode driver, for its C dispatch code. The caller holds
+   the driver's lock around every call. */
+#pragma once
+
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+enum { SIM_SLOTS = 4 };
+
+/* Outcome of a request on the control device. */
+enum { SIM_DONE = 0, SIM_BAD_REQUEST = 1, SIM_TOO_SMALL = 2, SIM_UNKNOWN_CODE = 3 };
+
+void SimBusInit(void);
+/* An open of a unit's control device, logged; nonzero when the unit lets it open. */
+int SimBusOpen(int nSlot);
+/* One request on an opened unit, logged; nonzero when the unit completed it. pBuffer may be
+   null for a request that must fail. */
+int SimBusControl(int nSlot, uint32_t nCode, void* pBuffer, uint32_t nSize);
+/* Nonzero while the unit's link must exist: present, with opens left. */
+int SimBusWantsLink(int nSlot);
+/* Every unit absent, as on unload. */
+void SimBusUnplugAll(void);
+/* A request of the private control device; the buffer is METHOD_BUFFERED's system buffer. */
+int SimBusControlDevice(uint32_t nCode, void* pBuffer, uint32_t nIn, uint32_t nOut,
+                        uint32_t* pnAnswered);
+
+#ifdef __cplusplus
+}
+#endif

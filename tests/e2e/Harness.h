@@ -1,0 +1,97 @@
+// The end-to-end harness: runs the real Windows programs in the project's Wine prefix, with the
+// kernel-mode simulated driver installed, every call bounded in time. One wineserver serves the
+// whole run; between tests a scenario load and a log clear reset the units.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <stdint.h>
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+struct RunResult {
+    int nStatus = -1;  // exit status, or -1 when it had to be killed
+    std::string out;
+    std::string err;
+};
+
+// Runs a program to its end; killed with its whole process group after nTimeoutSec.
+RunResult Run(const std::vector<std::string>& argv, int nTimeoutSec = 60,
+              const std::vector<std::string>& env = {});
+
+// A Windows program run by scripts/wine-exec.sh in the prefix.
+RunResult Wine(const std::string& exe, const std::vector<std::string>& args, int nTimeoutSec = 60,
+               const std::vector<std::string>& env = {});
+
+std::string SourceDir();
+std::string CrossDir();    // i686: Tkdp3340.exe, uiprobe, drvprobe, uifixture
+std::string Cross64Dir();  // x86_64: tkwmsim.sys, simctl, openrec
+std::string ResultsDir();  // screenshots and measurements go here
+std::string PrefixDir();
+std::string PanelExe();
+std::string WinPath(const std::string& unixPath);  // Z:\... as Windows sees a Unix path
+
+// simctl with its arguments; fails the test when it does not succeed.
+std::string Simctl(const std::vector<std::string>& args);
+// The shipped scenario by file name, loaded in one go, with the log cleared.
+void LoadScenario(const std::string& name);
+// Scenario text written to a file and loaded the same way.
+void LoadScenarioText(const std::string& text);
+
+struct LogLine {
+    int nSlot = -1;
+    std::string kind;  // open | control
+    bool bOk = false;
+    uint32_t nCode = 0;
+    uint32_t nSize = 0;
+    std::string sent;      // hex
+    std::string answered;  // hex
+    std::string text;      // the line as printed
+};
+std::vector<LogLine> ReadLog();
+std::vector<LogLine> ParseLog(const std::string& text);
+
+// drvprobe with its commands; returns its output lines.
+std::vector<std::string> DrvProbe(const std::vector<std::string>& args);
+
+// The readme paths that the recorder was asked to open, oldest first; Clear forgets them.
+std::vector<std::string> OpenedDocuments();
+void ClearOpenedDocuments();
+
+std::string Hex(const void* p, size_t n);
+
+// uiprobe.exe on pipes: one command line in, one answer line out.
+class UiProbe {
+public:
+    explicit UiProbe(const std::vector<std::string>& env = {});
+    ~UiProbe();
+    UiProbe(const UiProbe&) = delete;
+    UiProbe& operator=(const UiProbe&) = delete;
+
+    // The whole answer line ("ok ..." or "err ...").
+    std::string Do(const std::string& command, int nTimeoutSec = 20);
+    // The answer without its "ok "; fails the test on "err".
+    std::string Ok(const std::string& command, int nTimeoutSec = 20);
+
+private:
+    pid_t m_pid = -1;
+    int m_nIn = -1;
+    int m_nOut = -1;
+    std::string m_buffer;
+};
+
+// Prefix, driver and installation ready for the whole run; stops a wineserver it started.
+class Environment : public ::testing::Environment {
+public:
+    void SetUp() override;
+    void TearDown() override;
+
+private:
+    bool m_bStartedServer = false;
+};
+
+}  // namespace e2e

@@ -1,0 +1,15 @@
+#pragma once
+
+#define IDD_FIXTURE 100
+#define IDC_ASK 1001
+#define IDC_ANSWER 1002
+#define IDC_CHECK 1003
+#define IDC_COMBO 1004
+#define IDC_PICKED 1005
+#define IDC_COMBO_EVENTS 1006
+#define IDC_SLIDER 1007
+#define IDC_SCROLL_EVENTS 1008
+#define IDC_DISABLED 1009
+#define IDC_HIDDEN 1010
+#define IDC_KEYS 1011
+#define IDC_README 1012
