@@ -19,6 +19,8 @@
 //   slide ID POS           drag the slider's thumb to POS
 //   pick ID DATA           choose the combo item whose item data is DATA
 //   key NAME [ID]          enter, escape, tab or space to the focus (or to control ID)
+//   drop ID 1|0            open or close a combo box's list (CB_SHOWDROPDOWN)
+//   front                  whether the dialog is the foreground window  -> ok 1|0
 //   wheel ID DELTA         mouse wheel on a control, DELTA in notches (+ away from the user)
 //   msgbox MS              wait for a message box of the dialog's thread
 //                          -> ok CAPTION\tTEXT\tICON\tID:TEXT,ID:TEXT
@@ -26,6 +28,7 @@
 //   shot FILE [box]        PNG of the dialog (or of the message box), drawn with WM_PRINT
 //   paint                  repaint the dialog now, frame and children included, so that a
 //                          real display (Xvfb) shows all of it for a capture of the screen
+//   (any ID may be #N: the template's Nth control, for controls without an id)
 //   quit                   (a program it started and that still runs is ended)
 // Every command that posts input waits until the dialog's thread has taken it (idle).
 #include <fcntl.h>
@@ -248,6 +251,14 @@ public:
             if (args.empty())
                 throw Fail("key NAME [ID]");
             Key(args[0], args.size() > 1 ? Control(args[1]) : NULL);
+        } else if (command == "drop") {
+            Need(args, 2);
+            HWND hCombo = Usable(Control(args[0]));
+            Focus(hCombo);
+            Post(hCombo, CB_SHOWDROPDOWN, args[1] == "1" ? TRUE : FALSE, 0);
+            Idle(kIdleTimeout);
+        } else if (command == "front") {
+            answer += GetForegroundWindow() == Dialog() ? " 1" : " 0";
         } else if (command == "wheel") {
             Need(args, 2);
             Wheel(Control(args[0]), ToLong(args[1]));
@@ -303,6 +314,15 @@ private:
     }
 
     HWND Control(const std::string& id) const {
+        if (!id.empty() && id[0] == '#') {  // the template's Nth control, for those without an id
+            long n = ToLong(id.substr(1));
+            HWND h = GetWindow(Dialog(), GW_CHILD);
+            for (long i = 1; h && i < n; ++i)
+                h = GetWindow(h, GW_HWNDNEXT);
+            if (!h || n < 1)
+                throw Fail("no control " + id);
+            return h;
+        }
         long nId = ToLong(id);
         if (nId == 0)
             return Dialog();
@@ -590,7 +610,9 @@ private:
         Post(h, WM_KEYDOWN, vk, nScan | 1);
         if (vk == VK_SPACE)
             Post(h, WM_CHAR, L' ', nScan | 1);
-        Post(h, WM_KEYUP, vk, nScan | 1 | 0xC0000000);
+        // The press may already have closed the window (Enter on OK): nothing left to release.
+        if (!PostMessageW(h, WM_KEYUP, vk, nScan | 1 | 0xC0000000) && IsWindow(h))
+            throw Fail("cannot post");
         Idle(kIdleTimeout);
     }
 
