@@ -10,6 +10,7 @@
 
 #include "driver/DrvDevTable.h"
 #include "sim/InProcessSim.h"
+#include "tests/common/SimLogTrace.h"
 
 class SimTest : public ::testing::Test {
 protected:
@@ -36,24 +37,7 @@ protected:
         return list;
     }
 
-    // The log as one readable line: "o1 o1 c1:2221E8" = open slot 1 (ok), open slot 1,
-    // request to slot 1 with that code; a failed open or request is marked with '!'.
-    static std::string Trace() {
-        std::string text;
-        char item[32];
-        for (int i = 0; i < Bus().nLog; ++i) {
-            const sim::LogEntry& e = Bus().aLog[i];
-            if (e.nKind == sim::kLogOpen) {
-                std::snprintf(item, sizeof item, "%so%d", e.bOk ? "" : "!", e.nSlot);
-            } else {
-                std::snprintf(item, sizeof item, "%sc%d:%X", e.bOk ? "" : "!", e.nSlot, e.nCode);
-            }
-            if (!text.empty())
-                text += ' ';
-            text += item;
-        }
-        return text;
-    }
+    static std::string Trace() { return SimLogTrace(Bus()); }
 
     static int32_t SentWord(const sim::LogEntry* e, int offset) {
         return sim::GetWord(e->abSent + offset);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "sim/InProcessSim.h"
+#include "tests/common/SimLogTrace.h"
 
 namespace rftest {
 
@@ -43,23 +44,8 @@ inline void FailNext(int nSlot, uint32_t nCode, int32_t nCount) {
     Unit(nSlot).anFail[sim::CodeIndex(nCode)] = nCount;
 }
 
-// The log from entry nFrom as one line: "o0 !o1 c0:222340" = slot 0 opened, slot 1 did not
-// open, request 0x222340 to slot 0; a failed request is marked with '!' too.
 inline std::string Trace(int nFrom = 0) {
-    std::string text;
-    char item[32];
-    for (int i = nFrom; i < Bus().nLog; ++i) {
-        const sim::LogEntry& e = Bus().aLog[i];
-        if (e.nKind == sim::kLogOpen) {
-            std::snprintf(item, sizeof item, "%so%d", e.bOk ? "" : "!", e.nSlot);
-        } else {
-            std::snprintf(item, sizeof item, "%sc%d:%X", e.bOk ? "" : "!", e.nSlot, e.nCode);
-        }
-        if (!text.empty())
-            text += ' ';
-        text += item;
-    }
-    return text;
+    return SimLogTrace(Bus(), nFrom);
 }
 
 // The control requests of the log with that code, in order.
