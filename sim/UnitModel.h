@@ -41,6 +41,7 @@ struct Unit {
     int32_t nOffers;
     RateOffer aOffer[kOffers];
     int32_t anFail[kCodes];  // requests of that code still to fail; -1: every one
+    int32_t nAnswerDelayMs;  // only stored here; the kernel-mode driver waits this long
 };
 
 enum LogKind { kLogOpen = 0, kLogControl = 1 };

@@ -60,6 +60,11 @@ int SimBusControl(int nSlot, uint32_t nCode, void* pBuffer, uint32_t nSize) {
     return sim::Control(&g_Bus, nSlot, nCode, static_cast<uint8_t*>(pBuffer), nSize);
 }
 
+int SimBusAnswerDelayMs(int nSlot) {
+    int32_t nMs = g_Bus.aUnit[nSlot].nAnswerDelayMs;
+    return nMs < 0 ? 0 : nMs > 2000 ? 2000 : nMs;
+}
+
 int SimBusWantsLink(int nSlot) {
     const sim::Unit& unit = g_Bus.aUnit[nSlot];
     return unit.bPresent != 0 && unit.nOpensLeft != 0;

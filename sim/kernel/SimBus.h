@@ -19,6 +19,8 @@ int SimBusOpen(int nSlot);
 /* One request on an opened unit, logged; nonzero when the unit completed it. pBuffer may be
    null for a request that must fail. */
 int SimBusControl(int nSlot, uint32_t nCode, void* pBuffer, uint32_t nSize);
+/* How long the unit's control requests take, in ms, bounded to 0..2000. */
+int SimBusAnswerDelayMs(int nSlot);
 /* Nonzero while the unit's link must exist: present, with opens left. */
 int SimBusWantsLink(int nSlot);
 /* Every unit absent, as on unload. */

@@ -1,6 +1,7 @@
 /* Kernel-mode simulated driver: the unit control devices \Device\Tkwm3340001..4, answered by the
    unit model, and the private control device \Device\TkSimCtl through which simctl changes the
-   units and reads the request log. Every request is completed before the dispatch returns. */
+   units and reads the request log. Every request is completed before the dispatch returns, after
+   the unit's answer delay, if any. */
 #include <ntddk.h>
 
 #include "sim/kernel/SimBus.h"
@@ -108,7 +109,14 @@ static NTSTATUS UnitControl(int nSlot, PIRP pIrp, PIO_STACK_LOCATION pStack) {
     }
     Lock();
     int bOk = SimBusControl(nSlot, nCode, pBuffer, nIn);
+    int nDelayMs = SimBusAnswerDelayMs(nSlot);
     Unlock();
+    /* A slow unit: the caller waits, simctl (outside the lock) does not. */
+    if (nDelayMs > 0) {
+        LARGE_INTEGER interval;
+        interval.QuadPart = -10000LL * nDelayMs;
+        KeDelayExecutionThread(KernelMode, FALSE, &interval);
+    }
     if (!bOk)
         return Complete(pIrp, STATUS_UNSUCCESSFUL, 0);
     return Complete(pIrp, STATUS_SUCCESS, nIn);

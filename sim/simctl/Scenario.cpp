@@ -46,6 +46,7 @@ const WordField kWordFields[] = {
     {"external", offsetof(sim::Unit, bExternal)},
     {"locked", offsetof(sim::Unit, bLocked)},
     {"descriptor-length", offsetof(sim::Unit, nDescLength)},
+    {"answer-delay", offsetof(sim::Unit, nAnswerDelayMs)},
 };
 
 struct CodeNameEntry {

@@ -21,6 +21,8 @@
 //   read-result write-result in-use stream-active stream-rate device-flag rate unit-rate
 //   current-rate external locked
 //                    N
+//   answer-delay     N                    ms the kernel-mode driver waits before it completes
+//                                         each control request of the unit (at most 2000)
 //   descriptor       HEX BYTES            data and length (e.g. 12 01 00 02)
 //   descriptor-length N                   the length answered, even outside the data area
 //   offers           RATE[:AVAIL] ...     offered rates, availability 1 unless given; or none
