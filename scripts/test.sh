@@ -35,7 +35,11 @@ run_suite wine build/cross -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
 bash scripts/e2e-test.sh build/cross build/cross64 build/e2e || broken=$((broken + 1))
 # ---- end of the end-to-end stage ----
 
-bash scripts/test-summary.sh build/native build/cross build/e2e
+# ---- short-fuzz stage: each libFuzzer target for 20 s (native, clang); one test per target ----
+bash scripts/fuzz.sh --ctest build/fuzz 20 || broken=$((broken + 1))
+# ---- end of the short-fuzz stage ----
+
+bash scripts/test-summary.sh build/native build/cross build/e2e build/fuzz
 status=$?
 [ "$broken" -eq 0 ] || status=1
 exit $status

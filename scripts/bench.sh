@@ -1,0 +1,128 @@
+#!/usr/bin/env bash
+# Benchmark figures of the panel against the demo scenario (sim/scenarios/demo.scn: two units, a
+# stream at 48 kHz). Figures only: nothing here passes or fails on timing, and the test command
+# does not run it. Builds in folders of its own:
+#   build/b-cross    Debug, as the tests build it: Tkdp3340.exe and the programs of bench/
+#   build/b-release  Release: Tkdp3340.exe and bench/mindialog
+#   build/b-cross64  the simulated kernel-mode driver and simctl
+# and runs in a Wine prefix of its own (KP_WINEPREFIX, default build/b-prefix) with the simulated
+# driver installed; its wineserver is stopped at the end.
+#
+#   scripts/bench.sh [LAUNCHES]   LAUNCHES of each program for the launch figures (default 7)
+#
+# What is measured:
+#   1. requests of one refresh tick by control code, in process: the real CDrvPropDlg under Wine
+#      with the in-process simulation loaded from demo.scn, its timer message sent from inside its
+#      own modal loop; read from the simulation's request log, printed beside the count the
+#      described refresh makes for the same unit states; then the CPU time (GetThreadTimes) and
+#      the wall time of one tick, over 5000 ticks;
+#   2. the same dialog through the Win32 port and the simulated kernel-mode driver: the driver's
+#      log of one tick, and the wall time of one tick over 1000 ticks (the driver's own work runs
+#      in Wine's device host and wineserver, so the dialog thread's CPU time leaves it out); and
+#      drvprobe's open-exchange-close round trip for scale;
+#   3. launch to visible dialog: Tkdp3340.exe and bench/mindialog started in turns by
+#      bench/launch (CreateProcessW until FindWindowW finds the titled window visible; Wine's null
+#      graphics driver, so nothing is drawn), median of LAUNCHES, as a ratio; Debug and Release;
+#   4. the size of Tkdp3340.exe (Debug and Release, as linked and stripped) and the peak working
+#      set while it is open: GetProcessMemoryInfo from launchbench after 1 s with the dialog open
+#      (under Wine this is VmHWM of the Linux process that hosts the exe, Wine's own libraries
+#      included), checked against /proc/PID/status of that process.
+set -uo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$root"
+launches=${1:-7}
+export KP_WINEPREFIX=${KP_WINEPREFIX:-$root/build/b-prefix}
+jobs=$(nproc)
+
+bash scripts/setup.sh || { echo "bench: setup failed"; exit 1; }
+mkdir -p build
+
+build() {  # dir, build type, targets...
+    local dir=$1 type=$2
+    shift 2
+    cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE="$type" \
+        -DCMAKE_PROJECT_KestalPanel_INCLUDE="$root/bench/bench.cmake" >"$dir.configure.log" 2>&1 ||
+        { cat "$dir.configure.log"; return 1; }
+    cmake --build "$dir" -j "$jobs" --target "$@" >"$dir.build.log" 2>&1 ||
+        { tail -n 60 "$dir.build.log"; return 1; }
+}
+echo "== bench: build (build/b-cross, build/b-release, build/b-cross64)"
+build build/b-cross Debug Tkdp3340 mindialog tickbench_sim tickbench_drv launchbench drvprobe ||
+    exit 1
+build build/b-release Release Tkdp3340 mindialog || exit 1
+bash scripts/sim-build.sh build/b-cross64 || exit 1
+
+echo "== bench: prefix $KP_WINEPREFIX and the simulated driver"
+bash scripts/wine-prefix.sh start || { echo "bench: no prefix"; exit 1; }
+trap 'bash scripts/wine-prefix.sh stop' EXIT
+bash scripts/sim-install.sh build/b-cross64 || exit 1
+
+wexe() { KP_WINE_TIMEOUT=${KP_WINE_TIMEOUT:-600} bash scripts/wine-exec.sh "$@"; }
+winpath() { echo "Z:${1//\//\\}"; }
+demo=$root/sim/scenarios/demo.scn
+load_demo() {
+    wexe build/b-cross64/sim/simctl/simctl.exe load "$(winpath "$demo")" + clear-log >/dev/null ||
+        { echo "bench: the demo scenario did not load"; exit 1; }
+}
+
+echo
+echo "machine: $(nproc) CPUs, $(wine --version 2>/dev/null), load average at start:" \
+    "$(cut -d' ' -f1-3 /proc/loadavg)"
+echo
+
+echo "---- 1. one refresh tick in process (the real dialog, in-process simulation) ----"
+wexe build/b-cross/tickbench_sim.exe "$(winpath "$demo")" 5000
+echo
+
+echo "---- 2. one refresh tick through the simulated kernel-mode driver ----"
+load_demo
+wexe build/b-cross/tickbench_drv.exe 1000
+printf 'drvprobe, one open-exchange-close of IOCTL_DRV_GET_IN_USE (mean of 2000): %s us\n' \
+    "$(wexe build/b-cross/tools/drvprobe/drvprobe.exe bench 2000 | awk '{print $3}')"
+echo
+
+echo "---- 3. launch to visible dialog ($launches launches each, in turns) ----"
+load_demo
+title="KESTAL-3 5 9 Driver Settings"
+for type in Debug Release; do
+    dir=build/b-cross
+    [ "$type" = Release ] && dir=build/b-release
+    echo "$type builds:"
+    wexe build/b-cross/launchbench.exe "$launches" 1000 \
+        Tkdp3340 "$title" "$(winpath "$root/$dir/app/Tkdp3340.exe")" \
+        mindialog "Minimal Dialog" "$(winpath "$root/$dir/mindialog.exe")" | sed 's/^/  /'
+done
+echo
+
+echo "---- 4. size and working set ----"
+size() { stat -c %s "$1"; }
+stripped() { i686-w64-mingw32-strip -o "$1.stripped" "$1" && size "$1.stripped"; }
+for type in Debug Release; do
+    dir=build/b-cross
+    [ "$type" = Release ] && dir=build/b-release
+    for exe in "$dir/app/Tkdp3340.exe" "$dir/mindialog.exe"; do
+        printf '%-8s %-14s %9d bytes as linked, %9d bytes stripped\n' "$type" \
+            "$(basename "$exe")" "$(size "$exe")" "$(stripped "$exe")"
+    done
+done
+# /proc of the Linux process that hosts the Debug exe, after 2 s with the dialog open.
+source scripts/wine-env.sh
+timeout -k 5 60 wine build/b-cross/app/Tkdp3340.exe </dev/null >/dev/null 2>&1 &
+launcher=$!
+sleep 2
+panel=
+for stat in /proc/[0-9]*/stat; do  # the child of timeout: wine's process for the exe
+    read -r pid _ _ ppid _ <"$stat" 2>/dev/null || continue
+    [ "$ppid" = "$launcher" ] && panel=$pid && break
+done
+if [ -n "$panel" ] && [ -r "/proc/$panel/status" ]; then
+    printf 'Debug Tkdp3340.exe open for 2 s, /proc/%s/status (%s): %s, %s\n' "$panel" \
+        "$(cat "/proc/$panel/comm")" \
+        "$(grep -m1 VmHWM "/proc/$panel/status" | tr -s ' \t' ' ')" \
+        "$(grep -m1 VmRSS "/proc/$panel/status" | tr -s ' \t' ' ')"
+fi
+kill "$launcher" 2>/dev/null
+wait "$launcher" 2>/dev/null
+echo "(the working set of section 3 is GetProcessMemoryInfo's, read by launchbench)"
+echo
+echo "load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)"
