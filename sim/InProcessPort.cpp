@@ -2,25 +2,13 @@
 
 #include "driver/DevicePort.h"
 #include "sim/InProcessSim.h"
+#include "sim/SlotPath.h"
 
 namespace sim {
 
 namespace {
 
 int g_nOpenHandles = 0;
-
-// Slot of a control-device path "\\.\Tkwm334000N" (N = 1..4), or -1.
-int SlotOfPath(const Utf16* szPath) {
-    const char kHead[] = "\\\\.\\Tkwm334000";
-    int n = 0;
-    for (; kHead[n]; ++n) {
-        if (szPath[n] != static_cast<Utf16>(kHead[n]))
-            return -1;
-    }
-    if (szPath[n] < u'1' || szPath[n] > u'4' || szPath[n + 1] != 0)
-        return -1;
-    return szPath[n] - u'1';
-}
 
 }  // namespace
 

@@ -6,6 +6,7 @@
 #include "driver/DevicePort.h"
 #include "driver/DrvControlCodes.h"
 #include "driver/DrvDevTable.h"
+#include "sim/SlotPath.h"
 #include "tests/fuzz/FuzzCheck.h"
 
 namespace fuzzport {
@@ -18,20 +19,6 @@ std::vector<Event> g_events;
 // Slot of each handle ever opened (index = handle - 1), -1 once closed.
 std::vector<int> g_handleSlot;
 int g_nOpen = 0;
-
-// Slot of a path the table builds ("\\.\Tkwm334000N", N = 1..4), or -1. The path must end
-// within the slot's 260 characters.
-int SlotOfPath(const Utf16* szPath) {
-    const char kHead[] = "\\\\.\\Tkwm334000";
-    size_t n = 0;
-    for (; kHead[n]; ++n) {
-        if (szPath[n] != static_cast<Utf16>(kHead[n]))
-            return -1;
-    }
-    if (szPath[n] < u'1' || szPath[n] > u'4' || szPath[n + 1] != 0)
-        return -1;
-    return szPath[n] - u'1';
-}
 
 int SlotOfHandle(DevicePort::Handle hDevice) {
     uintptr_t nHandle = reinterpret_cast<uintptr_t>(hDevice);
@@ -80,7 +67,7 @@ using fuzzport::Event;
 
 BOOL Open(const Utf16* szPath, Handle* phDevice) {
     FUZZ_CHECK(szPath != nullptr && phDevice != nullptr, "open without a path or a handle");
-    int nSlot = fuzzport::SlotOfPath(szPath);
+    int nSlot = sim::SlotOfPath(szPath);
     FUZZ_CHECK(nSlot >= 0, "open of a path that is none of the four control devices");
     uint8_t b = 0;
     bool bOk = fuzzport::TakeByte(b) && (b & 1) != 0;

@@ -96,24 +96,6 @@ private:
                       all.end());
         return all;
     }
-    static std::wstring TextOf(HWND hWnd) {
-        wchar_t szText[1024] = L"\x7F";
-        int nLen = ::GetWindowTextW(hWnd, szText, 1024);
-        return std::wstring(szText, nLen > 0 ? nLen : 0);
-    }
-    static BOOL CALLBACK ReadChild(HWND hChild, LPARAM lParam) {
-        auto* pSeen = reinterpret_cast<SeenMessageBox*>(lParam);
-        wchar_t szClass[16] = {};
-        ::GetClassNameW(hChild, szClass, 16);
-        const LONG nStyle = ::GetWindowLongW(hChild, GWL_STYLE);
-        if (lstrcmpiW(szClass, L"Static") == 0 && (nStyle & SS_TYPEMASK) == SS_ICON) {
-            pSeen->hIcon = reinterpret_cast<HICON>(::SendMessageW(hChild, STM_GETICON, 0, 0));
-        } else if (lstrcmpiW(szClass, L"Button") == 0 && ::IsWindowVisible(hChild)) {
-            pSeen->buttons.push_back(::GetDlgCtrlID(hChild));
-        }
-        return TRUE;
-    }
-
     HWND NextBox() const {
         const DWORD nStart = ::GetTickCount();
         while (::GetTickCount() - nStart < m_nTimeoutMs) {
@@ -132,18 +114,8 @@ private:
             SeenMessageBox seen;
             if (hBox != nullptr) {
                 m_handled.push_back(hBox);
-                seen.bFound = true;
-                seen.hOwner = ::GetWindow(hBox, GW_OWNER);
-                seen.caption = TextOf(hBox);
-                seen.text = TextOf(::GetDlgItem(hBox, kTextId));
-                ::EnumChildWindows(hBox, ReadChild, reinterpret_cast<LPARAM>(&seen));
-                HWND hButton = ::GetDlgItem(hBox, nAnswer);
-                if (hButton != nullptr && ::IsWindowVisible(hButton) &&
-                    ::IsWindowEnabled(hButton)) {
-                    DWORD_PTR nIgnored = 0;
-                    seen.bAnswered = ::SendMessageTimeoutW(hButton, BM_CLICK, 0, 0, SMTO_NORMAL,
-                                                           5000, &nIgnored) != 0;
-                }
+                seen = kptest::ReadMessageBox(hBox);
+                seen.bAnswered = kptest::PressMessageBoxButton(hBox, nAnswer);
             }
             m_seen.push_back(seen);
             if (!seen.bAnswered)

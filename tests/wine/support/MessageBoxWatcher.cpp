@@ -86,18 +86,27 @@ void MessageBoxWatcher::Watch() {
     if (hBox == nullptr) {
         return;
     }
-    m_seen.bFound = true;
-    m_seen.hOwner = ::GetWindow(hBox, GW_OWNER);
-    m_seen.caption = TextOf(hBox);
-    m_seen.text = TextOf(::GetDlgItem(hBox, kMessageTextId));
-    ::EnumChildWindows(hBox, ReadChild, reinterpret_cast<LPARAM>(&m_seen));
+    m_seen = ReadMessageBox(hBox);
+    m_seen.bAnswered = PressMessageBoxButton(hBox, m_nAnswerId);
+}
 
-    HWND hButton = ::GetDlgItem(hBox, m_nAnswerId);
-    if (hButton != nullptr && ::IsWindowVisible(hButton) && ::IsWindowEnabled(hButton)) {
-        DWORD_PTR nIgnored = 0;
-        m_seen.bAnswered =
-            ::SendMessageTimeoutW(hButton, BM_CLICK, 0, 0, SMTO_NORMAL, 5000, &nIgnored) != 0;
+SeenMessageBox ReadMessageBox(HWND hBox) {
+    SeenMessageBox seen;
+    seen.bFound = true;
+    seen.hOwner = ::GetWindow(hBox, GW_OWNER);
+    seen.caption = TextOf(hBox);
+    seen.text = TextOf(::GetDlgItem(hBox, kMessageTextId));
+    ::EnumChildWindows(hBox, ReadChild, reinterpret_cast<LPARAM>(&seen));
+    return seen;
+}
+
+bool PressMessageBoxButton(HWND hBox, int nId) {
+    HWND hButton = ::GetDlgItem(hBox, nId);
+    if (hButton == nullptr || !::IsWindowVisible(hButton) || !::IsWindowEnabled(hButton)) {
+        return false;
     }
+    DWORD_PTR nIgnored = 0;
+    return ::SendMessageTimeoutW(hButton, BM_CLICK, 0, 0, SMTO_NORMAL, 5000, &nIgnored) != 0;
 }
 
 }  // namespace kptest

@@ -31,6 +31,11 @@ struct SeenMessageBox {
     std::vector<int> buttons;  // ids of its visible buttons, in window order
 };
 
+// What a user sees of the message box hBox: caption, text, icon and buttons (bFound set).
+SeenMessageBox ReadMessageBox(HWND hBox);
+// Presses button nId of hBox as a user could: only when it is there, visible and enabled.
+bool PressMessageBoxButton(HWND hBox, int nId);
+
 class MessageBoxWatcher {
 public:
     explicit MessageBoxWatcher(int nAnswerId, DWORD nTimeoutMs = 5000);
