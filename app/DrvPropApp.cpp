@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <iterator>
 #include <memory>
 
 #include "app/DrvPropNoDevDlg.h"
@@ -11,6 +12,18 @@
 
 CDrvPropApp::CDrvPropApp() = default;
 CDrvPropApp::~CDrvPropApp() = default;
+
+const AppMsgMap* CDrvPropApp::GetMessageMap() const {
+    return GetThisMessageMap();
+}
+
+const AppMsgMap* CDrvPropApp::GetThisMessageMap() {
+    static const AppCmdEntry kEntries[] = {
+        {ID_HELP, &CWinApp::OnHelp},
+    };
+    static const AppMsgMap kMap = {&CWinApp::GetThisMessageMap, kEntries, std::size(kEntries)};
+    return &kMap;
+}
 
 BOOL CDrvPropApp::InitInstance() {
     INITCOMMONCONTROLSEX icc = {8, ICC_WIN95_CLASSES};

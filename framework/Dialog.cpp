@@ -211,7 +211,18 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM
         return FALSE;
     }
     INT_PTR nResult = FALSE;
-    pDlg->WalkMessageMap(nMsg, wParam, lParam, &nResult);
+    if (pDlg->WalkMessageMap(nMsg, wParam, lParam, &nResult)) {
+        return nResult;
+    }
+    // A command (a click, a menu item or an accelerator) the dialog leaves goes on to the
+    // application; control notifications stay with the dialog.
+    const UINT nCode = HIWORD(wParam);
+    if (nMsg == WM_COMMAND && (nCode == 0 || (nCode == 1 && lParam == 0))) {
+        CWinApp* pApp = CWinApp::GetApp();
+        if (pApp != nullptr && pApp->OnCmdMsg(LOWORD(wParam))) {
+            return TRUE;
+        }
+    }
     return nResult;
 }
 

@@ -1,6 +1,7 @@
 // Start-up's pieces: the title, the single-instance marker and search, the no-device dialog.
 #include <gtest/gtest.h>
 
+#include "app/DrvPropApp.h"
 #include "app/DrvPropNoDevDlg.h"
 #include "app/SingleInstance.h"
 #include "app/TitleText.h"
@@ -12,6 +13,19 @@
 TEST(AppShell, TitleAndMutexName) {
     EXPECT_EQ(L"KESTAL-3 5 9 Driver Settings", GetTitleText());
     EXPECT_EQ(L"com.kestal-audio-works.Tkdp3340.exe", MakeMutexName());
+}
+
+// No help file ships beside the program, so the handler itself shows nothing.
+TEST(AppShell, OnlyTheHelpCommandReachesTheApplicationAndGoesToTheDefaultHandler) {
+    CDrvPropApp app;
+    const AppMsgMap* pMap = app.GetMessageMap();
+    ASSERT_EQ(1u, pMap->nEntries);
+    EXPECT_EQ(ID_HELP, pMap->pEntries[0].nID);
+    EXPECT_TRUE(pMap->pEntries[0].pfn == &CWinApp::OnHelp);
+    EXPECT_TRUE(app.OnCmdMsg(ID_HELP));
+    for (int nID : {IDOK, IDCANCEL, IDC_APPLY, IDC_README}) {
+        EXPECT_FALSE(app.OnCmdMsg(static_cast<UINT>(nID))) << nID;
+    }
 }
 
 struct MatchCase {
