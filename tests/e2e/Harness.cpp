@@ -232,6 +232,16 @@ void ClearOpenedDocuments() {
     std::remove((PrefixDir() + "/drive_c/tkwmsim/opened.txt").c_str());
 }
 
+std::vector<std::string> WaitForOpenedDocuments() {
+    std::vector<std::string> opened;
+    for (int i = 0; i < 200 && opened.empty(); ++i) {
+        opened = OpenedDocuments();
+        if (opened.empty())
+            usleep(25000);
+    }
+    return opened;
+}
+
 std::string Hex(const void* p, size_t n) {
     static const char kDigits[] = "0123456789abcdef";
     const unsigned char* b = static_cast<const unsigned char*>(p);

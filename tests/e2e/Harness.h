@@ -61,6 +61,8 @@ std::vector<std::string> DrvProbe(const std::vector<std::string>& args);
 // The readme paths that the recorder was asked to open, oldest first; Clear forgets them.
 std::vector<std::string> OpenedDocuments();
 void ClearOpenedDocuments();
+// The shell starts the recorder on its own: waits up to 5 s for the first path.
+std::vector<std::string> WaitForOpenedDocuments();
 
 std::string Hex(const void* p, size_t n);
 

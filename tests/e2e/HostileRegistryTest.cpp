@@ -2,7 +2,6 @@
 // their NUL, values at and beyond the read limit of 360 bytes, a number taken as text, an empty
 // readme folder and one with a trailing backslash. The panel shows what the values allow and
 // asks the driver nothing beyond its usual opening requests.
-#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
@@ -42,16 +41,6 @@ std::string Utf16Hex(const std::string& text) {
         hex += sz;
     }
     return hex;
-}
-
-std::vector<std::string> WaitOpened() {
-    std::vector<std::string> opened;
-    for (int i = 0; i < 200 && opened.empty(); ++i) {
-        opened = e2e::OpenedDocuments();
-        if (opened.empty())
-            usleep(25000);
-    }
-    return opened;
 }
 
 class HostileRegistry : public ::testing::Test {
@@ -177,7 +166,8 @@ TEST_F(HostileRegistry, FolderWithTrailingBackslashOpensTheDoubledPath) {
     panel->Ok("click " + Id(IDC_README));
     // The panel hands C:\tkwmfault\\Readme\Readme_EN.htm to the shell; Wine's shell makes
     // the path canonical before it starts the handler.
-    EXPECT_EQ(std::vector<std::string>({"C:\\tkwmfault\\Readme\\Readme_EN.htm"}), WaitOpened());
+    EXPECT_EQ(std::vector<std::string>({"C:\\tkwmfault\\Readme\\Readme_EN.htm"}),
+              e2e::WaitForOpenedDocuments());
     ExpectOnlyOpeningRequests();
     EXPECT_EQ("0", panel.Close());
 }

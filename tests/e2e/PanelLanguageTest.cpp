@@ -1,6 +1,5 @@
 // The panel in each of its eight languages: the no-device dialog and the readme it offers, and
 // the labels of the settings dialog; the readme button follows the installation's documents.
-#include <unistd.h>
 
 #include <cstdio>
 #include <string>
@@ -69,17 +68,6 @@ std::string DocumentPath(const std::string& document) {
     return std::string(kReadmeFolder) + "\\Readme\\" + document;
 }
 
-// The shell starts the recorder on its own; give it a moment.
-std::vector<std::string> WaitOpened() {
-    std::vector<std::string> opened;
-    for (int i = 0; i < 200 && opened.empty(); ++i) {
-        opened = e2e::OpenedDocuments();
-        if (opened.empty())
-            usleep(25000);
-    }
-    return opened;
-}
-
 void Reg(const std::vector<std::string>& args) {
     e2e::RunResult r = e2e::Wine("reg", args, 60);
     EXPECT_EQ(0, r.nStatus) << "reg " << args[0] << "\n" << r.out << r.err;
@@ -121,7 +109,8 @@ TEST_P(PanelLanguage, NoDeviceDialogSpeaksTheUsersLanguage) {
     EXPECT_TRUE(panel.Enabled(IDC_README)) << "the installation has every language's readme";
     e2e::ClearOpenedDocuments();
     panel->Ok("click " + e2e::Id(IDC_README));
-    EXPECT_EQ(std::vector<std::string>({DocumentPath(language.szDocument)}), WaitOpened());
+    EXPECT_EQ(std::vector<std::string>({DocumentPath(language.szDocument)}),
+              e2e::WaitForOpenedDocuments());
     EXPECT_EQ("0", panel.PressClosingKey("enter"));
 }
 

@@ -77,17 +77,6 @@ std::string Word(int32_t n) {
     return e2e::Hex(&n, 4);
 }
 
-// The shell starts the recorder on its own; give it a moment.
-std::vector<std::string> WaitOpened() {
-    std::vector<std::string> opened;
-    for (int i = 0; i < 200 && opened.empty(); ++i) {
-        opened = e2e::OpenedDocuments();
-        if (opened.empty())
-            usleep(25000);
-    }
-    return opened;
-}
-
 TEST(Panel, NoDeviceDialogOffersTheReadme) {
     e2e::LoadScenario("no-units.scn");
     Panel panel;
@@ -101,7 +90,7 @@ TEST(Panel, NoDeviceDialogOffersTheReadme) {
     panel->Ok("click " + Id(IDC_README));
     EXPECT_EQ(
         std::vector<std::string>({"C:\\Program Files (x86)\\Tkwm3340\\Readme\\Readme_EN.htm"}),
-        WaitOpened());
+        e2e::WaitForOpenedDocuments());
     panel->Ok("key enter");
     panel->Ok("exit 20000", 30);
     EXPECT_TRUE(e2e::ReadLog().empty()) << "no unit, no request";
@@ -202,7 +191,7 @@ TEST(Panel, GermanTitleAndReadme) {
     panel->Ok("click " + Id(IDC_README));
     EXPECT_EQ(
         std::vector<std::string>({"C:\\Program Files (x86)\\Tkwm3340\\Readme\\Readme_DE.htm"}),
-        WaitOpened());
+        e2e::WaitForOpenedDocuments());
     panel.Close();
 }
 

@@ -31,17 +31,15 @@ TEST_P(AsioFiguresTest, RunningStreamGivesTextAndBars) {
     PutSetting(kOffLevel, c.nLevel);
     Unit().nStreamActive = 1;
     Unit().nStreamRate = c.nStreamRate;
-    std::wstring text, realTime, stability;
+    Figures figures;
     ScriptRun run = Run({Do([&] {
-        text = Text(IDC_ASIO_BUF_SIZE);
-        realTime = Text(IDC_BAR_REAL_TIME);
-        stability = Text(IDC_BAR_STABILITY);
+        figures = ReadFigures();
         dlg.EndDialog(kEndedByTest);
     })});
     ASSERT_EQ(kEndedByTest, run.nResult);
-    EXPECT_EQ(c.pszText, text);
-    EXPECT_EQ(Bar(c.nRealTime), realTime);
-    EXPECT_EQ(Bar(c.nStability), stability);
+    EXPECT_EQ(c.pszText, figures.text);
+    EXPECT_EQ(Bar(c.nRealTime), figures.realTime);
+    EXPECT_EQ(Bar(c.nStability), figures.stability);
 }
 
 // Band edges are inclusive; above 384000 Hz the level no longer matters.
@@ -86,39 +84,36 @@ TEST_F(AsioSourceTest, WithoutStreamTheReferenceRateIsUsed) {
 TEST_F(AsioSourceTest, WithoutAnySourceTheTextSaysSoAndTheBarsKeepTheirText) {
     Unit().nStreamActive = 1;
     Unit().nStreamRate = 44100;
-    std::wstring textBefore, text, realTime, stability;
+    std::wstring textBefore;
+    Figures figures;
     ScriptRun run = Run({Do([&] {
                              textBefore = Text(IDC_ASIO_BUF_SIZE);
                              FailAlways(IOCTL_DRV_GET_STREAM_STATE);
                              FailAlways(IOCTL_DRV_GET_RATE);
                              // Level 2 would give bars of 8 and 3.
                              kptest::DragSlider(Dlg(), IDC_SLD_BUFFER, 2);
-                             text = Text(IDC_ASIO_BUF_SIZE);
-                             realTime = Text(IDC_BAR_REAL_TIME);
-                             stability = Text(IDC_BAR_STABILITY);
+                             figures = ReadFigures();
                          }),
                          EndByTest()});
     ASSERT_EQ(kEndedByTest, run.nResult);
     EXPECT_EQ(L"  256 samples ( 44100 Hz)", textBefore);
-    EXPECT_EQ(L"--- samples (--- Hz)", text);
-    EXPECT_EQ(Bar(5), realTime);
-    EXPECT_EQ(Bar(6), stability);
+    EXPECT_EQ(L"--- samples (--- Hz)", figures.text);
+    EXPECT_EQ(Bar(5), figures.realTime);
+    EXPECT_EQ(Bar(6), figures.stability);
 }
 
 TEST_F(AsioSourceTest, OpeningWithoutAnySourceLeavesTheTemplateBars) {
     FailAlways(IOCTL_DRV_GET_STREAM_STATE);
     FailAlways(IOCTL_DRV_GET_RATE);
-    std::wstring text, realTime, stability;
+    Figures figures;
     ScriptRun run = Run({Do([&] {
-        text = Text(IDC_ASIO_BUF_SIZE);
-        realTime = Text(IDC_BAR_REAL_TIME);
-        stability = Text(IDC_BAR_STABILITY);
+        figures = ReadFigures();
         dlg.EndDialog(kEndedByTest);
     })});
     ASSERT_EQ(kEndedByTest, run.nResult);
-    EXPECT_EQ(L"--- samples (--- Hz)", text);
-    EXPECT_EQ(Bar(11), realTime);
-    EXPECT_EQ(Bar(1), stability);
+    EXPECT_EQ(L"--- samples (--- Hz)", figures.text);
+    EXPECT_EQ(Bar(11), figures.realTime);
+    EXPECT_EQ(Bar(1), figures.stability);
 }
 
 }  // namespace

@@ -75,14 +75,12 @@ TEST_F(SliderTest, DragChangesLevelFiguresAndApplyAtOnceButNotTheOffsets) {
     Unit().nStreamRate = 44100;
     bool bApplyBefore = true, bApplyAfter = false;
     DrvSettings after;
-    std::wstring text, realTime, stability;
+    Figures figures;
     ScriptRun run = Run({Do([&] {
                              bApplyBefore = Enabled(IDC_APPLY);
                              ASSERT_TRUE(kptest::DragSlider(Dlg(), IDC_SLD_BUFFER, 2));
                              after = dlg.m_Settings;
-                             text = Text(IDC_ASIO_BUF_SIZE);
-                             realTime = Text(IDC_BAR_REAL_TIME);
-                             stability = Text(IDC_BAR_STABILITY);
+                             figures = ReadFigures();
                              bApplyAfter = Enabled(IDC_APPLY);
                          }),
                          EndByTest()});
@@ -93,9 +91,9 @@ TEST_F(SliderTest, DragChangesLevelFiguresAndApplyAtOnceButNotTheOffsets) {
     EXPECT_EQ(50, after.nOffset1)
         << "offsets are brought in line only when the controls are stored";
     EXPECT_EQ(0, after.bLevelFlag);
-    EXPECT_EQ(L"   64 samples ( 44100 Hz)", text);
-    EXPECT_EQ(Bar(8), realTime);
-    EXPECT_EQ(Bar(3), stability);
+    EXPECT_EQ(L"   64 samples ( 44100 Hz)", figures.text);
+    EXPECT_EQ(Bar(8), figures.realTime);
+    EXPECT_EQ(Bar(3), figures.stability);
 }
 
 // Level 9 with offset 2 at 20 (level 5 allows 12), check box off, level flag 1, a stream at

@@ -259,6 +259,14 @@ protected:
     bool Enabled(int nID) const { return ::IsWindowEnabled(Item(nID)) != FALSE; }
     bool Visible(int nID) const { return ::IsWindowVisible(Item(nID)) != FALSE; }
 
+    // What the user reads of the buffer: the size text and the two bars.
+    struct Figures {
+        std::wstring text, realTime, stability;
+    };
+    Figures ReadFigures() const {
+        return {Text(IDC_ASIO_BUF_SIZE), Text(IDC_BAR_REAL_TIME), Text(IDC_BAR_STABILITY)};
+    }
+
     static std::wstring Bar(int nCount) { return std::wstring(static_cast<size_t>(nCount), L'O'); }
 
     ScriptRun Run(std::vector<ScriptStep> steps, DWORD nTimeoutMs = 5000) {
