@@ -19,14 +19,14 @@ void Append(HWND hDlg, int nId, const std::wstring& event) {
     SetDlgItemTextW(hDlg, nId, (text + event).c_str());
 }
 
-// The English readme of the installation key, opened as the panel opens it: the shell's "open"
-// verb from a 32-bit process, which reads the 32-bit registry view.
+// The English readme of the installation key, opened as the panel opens it: the key from the
+// 32-bit registry view, whichever build this is, and the shell's "open" verb.
 void OpenReadme() {
     wchar_t szFolder[360] = {};
     DWORD nSize = sizeof szFolder - sizeof(wchar_t);
     HKEY hKey;
     if (RegOpenKeyExW(HKEY_CLASSES_ROOT, L"CLSID\\{5E2B91C4-07D3-4f6a-B812-3CA9D40E7F15}\\TKID0340",
-                      0, KEY_READ, &hKey) != ERROR_SUCCESS) {
+                      0, KEY_READ | KEY_WOW64_32KEY, &hKey) != ERROR_SUCCESS) {
         return;
     }
     LONG nResult =
