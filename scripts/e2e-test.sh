@@ -5,7 +5,9 @@
 # Exit status 1 only when something could not be built or installed; failed tests are counted by
 # scripts/test-summary.sh.
 # Usage: e2e-test.sh [CROSS_DIR] [CROSS64_DIR] [E2E_DIR]  (default build/cross build/cross64
-# build/e2e). With KP_E2E_XVFB=1 the programs run on an Xvfb display instead of the null driver.
+# build/e2e). CROSS_DIR holds the programs under test, built for KP_ARCH (i686, the default, or
+# x86_64: then CROSS_DIR may be CROSS64_DIR itself). With KP_E2E_XVFB=1 the programs run on an
+# Xvfb display instead of the null driver.
 set -uo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
@@ -14,13 +16,16 @@ abs() { case $1 in /*) echo "$1" ;; *) echo "$root/$1" ;; esac; }
 cross=$(abs "${1:-build/cross}")
 cross64=$(abs "${2:-build/cross64}")
 e2e=$(abs "${3:-build/e2e}")
+arch=${KP_ARCH:-i686}
 jobs=$(nproc)
 start=$(date +%s)
+source scripts/wine-env.sh
+mkdir -p "$(dirname "$cross")" "$e2e"
 
-echo "== e2e: build the simulation (x86_64) and the harness tools (i686)"
+echo "== e2e: build the simulation (x86_64) and the harness tools ($arch)"
 bash scripts/sim-build.sh "$cross64" || { echo "e2e: the simulation did not build"; exit 1; }
 if [ ! -f "$cross/CMakeCache.txt" ]; then
-    cmake -S "$src" -B "$cross" -DCMAKE_TOOLCHAIN_FILE="$src/cmake/mingw-i686.cmake" \
+    cmake -S "$src" -B "$cross" -DCMAKE_TOOLCHAIN_FILE="$src/$(kp_toolchain "$arch")" \
         -DCMAKE_BUILD_TYPE=Debug >"$cross.configure.log" 2>&1 || { cat "$cross.configure.log"; exit 1; }
 fi
 if ! cmake --build "$cross" -j "$jobs" --target Tkdp3340 uiprobe drvprobe uifixture \
@@ -30,7 +35,6 @@ if ! cmake --build "$cross" -j "$jobs" --target Tkdp3340 uiprobe drvprobe uifixt
 fi
 
 echo "== e2e: configure and build the suite"
-mkdir -p "$e2e"
 if ! cmake -S "$src/tests/e2e" -B "$e2e" -DKP_CROSS_DIR="$cross" -DKP_CROSS64_DIR="$cross64" \
     >"$e2e.configure.log" 2>&1; then
     cat "$e2e.configure.log"
@@ -45,7 +49,6 @@ fi
 # wineserver; the registry is written by a server that ends on its own (-w), not killed.
 xvfb_pid=
 if [ "${KP_E2E_XVFB:-0}" = 1 ]; then
-    source scripts/wine-env.sh
     timeout -k 5 30 wineserver -k 2>/dev/null
     rm -f "$e2e.display"
     Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$e2e.display" >/dev/null 2>&1 &
@@ -53,7 +56,7 @@ if [ "${KP_E2E_XVFB:-0}" = 1 ]; then
     for _ in $(seq 100); do [ -s "$e2e.display" ] && break; sleep 0.1; done
     export DISPLAY=:$(tr -d '\n' <"$e2e.display")
     export KP_WINE_GRAPHICS=x11
-    timeout -k 5 60 wine reg delete 'HKCU\Software\Wine\Drivers' /v Graphics /f >/dev/null 2>&1 </dev/null
+    timeout -k 5 60 "$kp_wine" reg delete 'HKCU\Software\Wine\Drivers' /v Graphics /f >/dev/null 2>&1 </dev/null
     timeout -k 5 60 wineserver -w
 fi
 
@@ -67,7 +70,7 @@ ctest --test-dir "$e2e" --output-on-failure -j "$jobs" --output-junit "$e2e/ctes
 
 if [ -n "$xvfb_pid" ]; then
     timeout -k 5 30 wineserver -k 2>/dev/null
-    timeout -k 5 60 wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1 </dev/null
+    timeout -k 5 60 "$kp_wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1 </dev/null
     timeout -k 5 60 wineserver -w
     kill "$xvfb_pid" 2>/dev/null
     wait "$xvfb_pid" 2>/dev/null

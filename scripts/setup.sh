@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
-# Installs every package the build and the tests need on a fresh Debian 12 machine.
-# Idempotent and non-interactive: packages already present are left alone.
+# Installs every package the build and the tests need on a fresh x86_64 Debian 12 or 13 machine.
+# Idempotent and non-interactive: packages already present are left alone. Names only what both
+# releases have: clang and its sanitizer runtime come as the release's default version.
 set -euo pipefail
 
 packages=(
   cmake g++ make googletest libgtest-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   wine wine32:i386 wine64
-  xvfb xauth xdotool imagemagick fonts-wine fonts-ipafont-gothic
-  clang libclang-rt-14-dev
+  xvfb xauth xdotool x11-utils imagemagick fonts-wine fonts-ipafont-gothic file
+  clang libclang-rt-dev
 )
 
 missing=()

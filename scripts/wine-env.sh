@@ -1,7 +1,61 @@
-# Sourced by the Wine scripts: where the project's prefix lives and how Wine is called.
+# Sourced by the Wine scripts: where the project's prefix lives, how Wine is called, and which
+# Windows architectures this machine can run.
 kp_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export WINEPREFIX=${KP_WINEPREFIX:-$kp_root/build/wine-prefix}
 export WINEARCH=win64
 export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko installer dialogs: the panel needs neither.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+# Every program starts through the 64-bit loader. Debian's wine, wineboot and winepath wrappers
+# pick the 32-bit loader whenever it is installed, even where the kernel refuses to run it; the
+# 64-bit loader hands a 32-bit program on to its 32-bit sibling by itself.
+export WINELOADER=${KP_WINE_LOADER:-/usr/lib/wine/wine64}
+kp_wine=$WINELOADER
+kp_wine32=$(dirname "$WINELOADER")/wine
+
+# Z:\... for a Unix path: every file of the project is reachable through drive Z.
+kp_winpath() {
+    local path
+    path=$(realpath -m "$1")
+    echo "Z:${path//\//\\}"
+}
+
+# Prints the Windows architectures whose programs are tested here: "i686 x86_64" where the kernel
+# runs the 32-bit loader, else "x86_64". KP_WINE_ARCHS=x86_64 (or i686) forces the choice.
+# Returns 1, after a line that says what is missing, when the asked-for programs cannot run.
+kp_wine_archs() {
+    if ! timeout -k 5 30 "$kp_wine" --version >/dev/null 2>&1; then
+        echo "Wine's 64-bit loader $kp_wine does not start: install Debian's wine and wine64" \
+            "packages (bash scripts/setup.sh does)" >&2
+        return 1
+    fi
+    local can32=0
+    timeout -k 5 30 "$kp_wine32" --version >/dev/null 2>&1 && can32=1
+    case "${KP_WINE_ARCHS:-}" in
+        "")
+            if [ $can32 -eq 1 ]; then echo "i686 x86_64"; else echo "x86_64"; fi
+            ;;
+        x86_64) echo "x86_64" ;;
+        i686 | "i686 x86_64" | "x86_64 i686")
+            if [ $can32 -eq 0 ]; then
+                echo "KP_WINE_ARCHS=$KP_WINE_ARCHS asks for 32-bit programs, but $kp_wine32 does" \
+                    "not start here (install wine32:i386; some machines cannot run 32-bit" \
+                    "programs at all)" >&2
+                return 1
+            fi
+            case $KP_WINE_ARCHS in i686) echo "i686" ;; *) echo "i686 x86_64" ;; esac
+            ;;
+        *)
+            echo "KP_WINE_ARCHS must be i686, x86_64 or \"i686 x86_64\", not \"$KP_WINE_ARCHS\"" >&2
+            return 1
+            ;;
+    esac
+}
+
+# The cross build of each architecture. The x86_64 one also holds the simulated kernel driver.
+kp_cross_dir() {
+    case $1 in i686) echo build/cross ;; x86_64) echo build/cross64 ;; esac
+}
+kp_toolchain() {
+    echo "cmake/mingw-$1.cmake"
+}

@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # Creates the project's 64-bit Wine prefix once (null graphics driver, no X needed) and keeps
 # one wineserver alive for a whole run.  Usage: wine-prefix.sh start | stop
+# A prefix whose creation was interrupted, or that no longer starts a program, is made anew.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 
-w() { timeout -k 5 120 wine "$@"; }
+w() { timeout -k 5 120 "$kp_wine" "$@"; }
 
 create() {
-    mkdir -p "$(dirname "$WINEPREFIX")"
-    timeout -k 5 180 wineboot -i >/dev/null 2>&1
+    timeout -k 5 30 wineserver -k 2>/dev/null || true
+    rm -rf "$WINEPREFIX"
+    mkdir -p "$WINEPREFIX"
+    timeout -k 5 180 "$kp_wine" wineboot -i >/dev/null 2>&1 </dev/null || return 1
     timeout -k 5 60 wineserver -w
     w reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null
     w reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null
@@ -19,17 +22,36 @@ create() {
     touch "$WINEPREFIX/.kp-ready"
 }
 
+# One persistent wineserver with Wine's own services up; false when no program starts.
+serve() {
+    # Headless unless a run on a display asks for X (KP_WINE_GRAPHICS=x11). The desktop reads
+    # the driver once, when the first program starts: a change goes through a server that ends
+    # on its own, so that the registry is saved before the persistent one starts.
+    local graphics=${KP_WINE_GRAPHICS:-null}
+    if ! grep -qx "\"Graphics\"=\"$graphics\"" "$WINEPREFIX/user.reg" 2>/dev/null; then
+        timeout -k 5 30 wineserver -k 2>/dev/null || true
+        w reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d "$graphics" /f \
+            </dev/null >/dev/null 2>&1 || return 1
+        timeout -k 5 60 wineserver -w || return 1
+    fi
+    # Programs start warm and driver state lives for the run.
+    timeout -k 5 30 wineserver -p 2>/dev/null || true  # already running: keep it
+    # Start Wine's own services now, detached from our output: a service started by a test
+    # would inherit the test's pipes and keep CTest waiting.
+    w cmd /c exit </dev/null >/dev/null 2>&1
+}
+
 case "${1:-start}" in
     start)
-        [ -f "$WINEPREFIX/.kp-ready" ] || create
-        # One persistent wineserver: programs start warm and driver state lives for the run.
-        timeout -k 5 30 wineserver -p 2>/dev/null || true  # already running: keep it
-        # Start Wine's own services now, detached from our output: a service started by a test
-        # would inherit the test's pipes and keep CTest waiting.
-        w cmd /c exit </dev/null >/dev/null 2>&1
-        # Headless unless a run on a display asks for X (KP_WINE_GRAPHICS=x11).
-        w reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d "${KP_WINE_GRAPHICS:-null}" /f \
-            </dev/null >/dev/null 2>&1
+        if [ ! -f "$WINEPREFIX/.kp-ready" ] || ! serve; then
+            if ! create || ! serve; then
+                timeout -k 5 30 wineserver -k 2>/dev/null || true
+                echo "the Wine prefix $WINEPREFIX could not be made or does not start a program" \
+                    "with $kp_wine: check that Debian's wine64 package works (bash" \
+                    "scripts/setup.sh installs it)" >&2
+                exit 1
+            fi
+        fi
         ;;
     stop)
         timeout -k 5 30 wineserver -k 2>/dev/null || true
