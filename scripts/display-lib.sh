@@ -2,14 +2,26 @@
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 cd "$kp_root"
 
-# Builds the panel and the simulated driver.
+# The shipped 32-bit panel where this machine runs it, else the x86_64 build; KP_WINE_ARCHS
+# chooses too. Sets kp_arch and kp_cross (the build folder of the panel and of uiprobe).
+kp_choose_arch() {
+    local archs
+    archs=$(kp_wine_archs) || return 1
+    kp_arch=${archs%% *}
+    kp_cross=$(kp_cross_dir "$kp_arch")
+    [ "$kp_arch" = i686 ] || echo "this machine cannot run 32-bit programs: showing the x86_64 build"
+}
+
+# Builds the panel, uiprobe and the simulated driver.
 kp_build() {
     bash scripts/setup.sh
-    cmake -S . -B build/cross -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
-        -DCMAKE_BUILD_TYPE=Debug >build/cross.configure.log 2>&1 ||
-        { cat build/cross.configure.log; return 1; }
-    cmake --build build/cross -j "$(nproc)" --target Tkdp3340 >build/cross.build.log 2>&1 ||
-        { tail -n 40 build/cross.build.log; return 1; }
+    kp_choose_arch
+    mkdir -p build
+    cmake -S . -B "$kp_cross" -DCMAKE_TOOLCHAIN_FILE="$(kp_toolchain "$kp_arch")" \
+        -DCMAKE_BUILD_TYPE=Debug >"$kp_cross.configure.log" 2>&1 ||
+        { cat "$kp_cross.configure.log"; return 1; }
+    cmake --build "$kp_cross" -j "$(nproc)" --target Tkdp3340 uiprobe >"$kp_cross.build.log" 2>&1 ||
+        { tail -n 40 "$kp_cross.build.log"; return 1; }
     bash scripts/sim-build.sh build/cross64 >/dev/null
 }
 
@@ -34,7 +46,7 @@ kp_simctl() {
 # Starts the panel in the background with the given locale; its process id in kp_panel_pid.
 kp_start_panel() {
     LC_ALL=$1 KP_WINE_TIMEOUT=${KP_WINE_TIMEOUT:-600} \
-        bash scripts/wine-exec.sh build/cross/app/Tkdp3340.exe </dev/null >/dev/null 2>&1 &
+        bash scripts/wine-exec.sh "$kp_cross/app/Tkdp3340.exe" </dev/null >/dev/null 2>&1 &
     kp_panel_pid=$!
 }
 
@@ -50,6 +62,17 @@ kp_shot_panel() {
     sleep 1.5  # the first refresh ticks and the labels settle
     mkdir -p "$(dirname "$out")"
     import -window "$id" "$out"
+}
+
+# Prints what the open panel shows, read from its window: its title and the device list.
+kp_read_panel() {
+    local title="KESTAL-3 5 9 Driver Settings" answers
+    answers=$(printf 'wait 10000 %s\ntext 0\ncombo %s\nquit\n' "$title" \
+        "$(awk '$2 == "IDC_CMB_DEV" {print $3}' res/resource.h)" |
+        bash scripts/wine-exec.sh "$kp_cross/tools/uiprobe/uiprobe.exe" 2>/dev/null | tr -d '\r')
+    sed -n '2s/^ok /Title: /p' <<<"$answers"
+    # ok SEL COUNT DROPPED{\tDATA\tTEXT}: one line per unit.
+    sed -n '3p' <<<"$answers" | awk -F'\t' '$1 ~ /^ok / {for (i = 3; i <= NF; i += 2) print "Unit: " $i}'
 }
 
 # Ends the panel; the driver and its units stay as they are.

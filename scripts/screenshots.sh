@@ -15,7 +15,7 @@ kp_start_on_display
 out=$root/docs/screenshots
 
 shoot() {  # scenario, locale, file
-    kp_simctl load "$(winepath -w "$root/sim/scenarios/$1.scn")" + clear-log >/dev/null
+    kp_simctl load "$(kp_winpath "$root/sim/scenarios/$1.scn")" + clear-log >/dev/null
     kp_start_panel "$2"
     kp_shot_panel "$out/$3"
     kp_stop_panel
