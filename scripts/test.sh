@@ -1,17 +1,59 @@
 #!/usr/bin/env bash
-# The one test command: installs what is missing, builds and runs the native tests (ASan and
-# UBSan), then the cross-built tests under Wine, and ends with "N passed, N failed".
+# The one test command: installs what is missing, then runs
+#   native  the portable core on the host (ASan and UBSan);
+#   wine    the cross-built suites in process under Wine,          } for each Windows architecture
+#   e2e     the real programs with the simulated kernel driver,    } this machine runs
+#   fuzz    each libFuzzer target for 20 s;
+#   run     scripts/run.sh as a newcomer without a display runs it;
+# and ends with "N passed, N failed". Where 32-bit programs cannot run (or KP_WINE_ARCHS=x86_64
+# says so), the Windows stages test the x86_64 build, and the shipped i686 exe is still built and
+# checked.
 set -uo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
 jobs=$(nproc)
 
-bash scripts/setup.sh || { echo "setup failed"; echo "0 passed, 1 failed"; exit 1; }
+fail_early() {  # what is missing
+    echo "$1"
+    echo "0 passed, 1 failed"
+    exit 1
+}
+
+bash scripts/setup.sh || fail_early "setup failed: the packages above could not be installed"
+source scripts/wine-env.sh
+asked=${KP_WINE_ARCHS:-}
+archs=$(kp_wine_archs) || fail_early "no Windows program can run here (see the line above)"
+# Found out once: every script below tests the same architectures.
+export KP_WINE_ARCHS=$archs
+if [ -n "$asked" ]; then
+    echo "KP_WINE_ARCHS=$asked: testing the $archs build"
+elif [ "$archs" = x86_64 ]; then
+    echo "this machine cannot run 32-bit programs: testing the x86_64 build"
+else
+    echo "== Windows programs under test: $archs"
+fi
+mkdir -p build
+# A wineserver left by an interrupted run would carry its driver state into this one.
+bash scripts/wine-prefix.sh stop
+bash scripts/wine-prefix.sh start || fail_early "no usable Wine prefix (see the line above)"
+trap 'bash scripts/wine-prefix.sh stop' EXIT
 
 broken=0
+results=()
+times=()
+stage_start=$(date +%s)
+stage_done() {  # name
+    local now
+    now=$(date +%s)
+    times+=("$1 $((now - stage_start)) s")
+    stage_start=$now
+}
+
 run_suite() {  # name, build dir, extra cmake args...
     local name=$1 dir=$2
     shift 2
+    results+=("$dir")
+    rm -rf "$dir/test-results" "$dir/ctest-junit.xml"
     echo "== $name: configure and build"
     if ! cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Debug "$@" >"$dir.configure.log" 2>&1; then
         cat "$dir.configure.log"; broken=$((broken + 1)); return
@@ -19,27 +61,62 @@ run_suite() {  # name, build dir, extra cmake args...
     if ! cmake --build "$dir" -j "$jobs" >"$dir.build.log" 2>&1; then
         tail -n 60 "$dir.build.log"; broken=$((broken + 1)); return
     fi
-    rm -rf "$dir/test-results" "$dir/ctest-junit.xml"
     mkdir -p "$dir/test-results"
     echo "== $name: run"
     ctest --test-dir "$dir" --output-on-failure -j "$jobs" --output-junit "$root/$dir/ctest-junit.xml" || true
 }
 
-mkdir -p build
 run_suite native build/native
-bash scripts/wine-prefix.sh start
-trap 'bash scripts/wine-prefix.sh stop' EXIT
-run_suite wine build/cross -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
+stage_done native
 
-# ---- end-to-end stage: the real exes in the prefix with the kernel-mode simulated driver ----
-bash scripts/e2e-test.sh build/cross build/cross64 build/e2e || broken=$((broken + 1))
-# ---- end of the end-to-end stage ----
+for arch in $archs; do
+    cross=$(kp_cross_dir "$arch")
+    e2e=build/e2e
+    [ "$arch" = x86_64 ] && e2e=build/e2e64
+    run_suite "wine $arch" "$cross" -DCMAKE_TOOLCHAIN_FILE="$(kp_toolchain "$arch")"
+    stage_done "wine-$arch"
+    results+=("$e2e")
+    KP_ARCH=$arch bash scripts/e2e-test.sh "$cross" build/cross64 "$e2e" || broken=$((broken + 1))
+    stage_done "e2e-$arch"
+done
 
-# ---- short-fuzz stage: each libFuzzer target for 20 s (native, clang); one test per target ----
+if [[ " $archs " != *" i686 "* ]]; then
+    # The shipped program: its header and imports are checked without running it.
+    echo "== shipped exe (i686): build and check"
+    results+=(build/cross)
+    rm -f build/cross/ctest-junit.xml
+    if cmake -S . -B build/cross -DCMAKE_BUILD_TYPE=Debug \
+        -DCMAKE_TOOLCHAIN_FILE="$(kp_toolchain i686)" >build/cross.configure.log 2>&1 &&
+        cmake --build build/cross -j "$jobs" --target Tkdp3340 >build/cross.build.log 2>&1; then
+        ctest --test-dir build/cross --output-on-failure -R '^exe_is_a_self_contained_gui_program$' \
+            --output-junit "$root/build/cross/ctest-junit.xml" || true
+    else
+        tail -n 60 build/cross.configure.log build/cross.build.log
+        broken=$((broken + 1))
+    fi
+    stage_done "exe-i686"
+fi
+
+# Each libFuzzer target for 20 s (native, clang); one test per target.
+results+=(build/fuzz)
 bash scripts/fuzz.sh --ctest build/fuzz 20 || broken=$((broken + 1))
-# ---- end of the short-fuzz stage ----
+stage_done fuzz
 
-bash scripts/test-summary.sh build/native build/cross build/e2e build/fuzz
+# The README's run command on a copy of the tree, with a build folder and prefix of its own.
+echo "== run: scripts/run.sh on a fresh copy of the tree, under Xvfb"
+results+=(build/commands)
+rm -f build/commands/ctest-junit.xml
+if cmake -S tests/commands -B build/commands >build/commands.configure.log 2>&1; then
+    ctest --test-dir build/commands --output-on-failure \
+        --output-junit "$root/build/commands/ctest-junit.xml" || true
+else
+    cat build/commands.configure.log
+    broken=$((broken + 1))
+fi
+stage_done run
+
+echo "== stage times: $(IFS=,; echo "${times[*]}" | sed 's/,/, /g')"
+bash scripts/test-summary.sh "${results[@]}"
 status=$?
 [ "$broken" -eq 0 ] || status=1
 exit $status

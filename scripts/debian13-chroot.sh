@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Proves the README's two commands on a fresh Debian 13 system: makes a minimal trixie chroot
+# with debootstrap (once), clones this repository's committed HEAD into it, and runs
+# scripts/run.sh and then scripts/test.sh there as root, each timed. Not part of the test
+# command: it downloads a whole system. Needs root and debootstrap.
+#   scripts/debian13-chroot.sh [CHROOT_DIR]   (default build/debian13)
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+dir=${1:-$root/build/debian13}
+case $dir in /*) ;; *) dir=$root/$dir ;; esac
+mirror=${KP_DEBIAN_MIRROR:-http://deb.debian.org/debian}
+
+command -v debootstrap >/dev/null || apt-get install -y -qq debootstrap >/dev/null
+if [ ! -x "$dir/usr/bin/apt-get" ]; then
+    echo "== debootstrap trixie into $dir"
+    mkdir -p "$dir"
+    debootstrap --variant=minbase trixie "$dir" "$mirror" >"$dir.debootstrap.log" 2>&1 ||
+        { tail -n 20 "$dir.debootstrap.log"; exit 1; }
+fi
+cp /etc/resolv.conf "$dir/etc/resolv.conf"
+
+mounted=()
+unmount() {
+    local i
+    for ((i = ${#mounted[@]} - 1; i >= 0; i--)); do umount -l "${mounted[$i]}" 2>/dev/null || true; done
+}
+trap unmount EXIT
+for m in proc dev dev/pts sys; do
+    mountpoint -q "$dir/$m" || { mount --bind "/$m" "$dir/$m" && mounted+=("$dir/$m"); }
+done
+
+rm -rf "$dir/root/panel"
+git clone -q "$root" "$dir/root/panel"
+echo "== clone of $(git -C "$root" rev-parse --short HEAD) in $dir/root/panel"
+
+in_chroot() {  # command line, run from the clone as a newcomer would
+    chroot "$dir" /usr/bin/env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin \
+        ${KP_WINE_ARCHS:+KP_WINE_ARCHS="$KP_WINE_ARCHS"} bash -c "cd /root/panel && $1"
+}
+for command in scripts/run.sh scripts/test.sh; do
+    echo "== $command"
+    log=$dir.$(basename "$command" .sh).log
+    start=$(date +%s)
+    status=0
+    in_chroot "$command" >"$log" 2>&1 || status=$?
+    tail -n 12 "$log"
+    echo "== $command: exit $status after $(($(date +%s) - start)) s"
+done
