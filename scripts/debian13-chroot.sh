@@ -33,8 +33,13 @@ rm -rf "$dir/root/panel"
 git clone -q "$root" "$dir/root/panel"
 echo "== clone of $(git -C "$root" rev-parse --short HEAD) in $dir/root/panel"
 
-in_chroot() {  # command line, run from the clone as a newcomer would
-    chroot "$dir" /usr/bin/env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin \
+in_chroot() {  # [--net], command line: run from the clone as a newcomer would
+    local isolate=()
+    if [ "$1" = --net ]; then
+        isolate=(unshare --net)
+        shift
+    fi
+    "${isolate[@]}" chroot "$dir" /usr/bin/env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin \
         ${KP_WINE_ARCHS:+KP_WINE_ARCHS="$KP_WINE_ARCHS"} bash -c "cd /root/panel && $1"
 }
 # The packages first, with the network; the two commands then run in a network namespace of
@@ -43,16 +48,12 @@ echo "== scripts/setup.sh"
 start=$(date +%s)
 in_chroot scripts/setup.sh >"$dir.setup.log" 2>&1 || { tail -n 20 "$dir.setup.log"; exit 1; }
 echo "== scripts/setup.sh: $(($(date +%s) - start)) s"
-in_chroot() {
-    unshare --net chroot "$dir" /usr/bin/env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin \
-        ${KP_WINE_ARCHS:+KP_WINE_ARCHS="$KP_WINE_ARCHS"} bash -c "cd /root/panel && $1"
-}
 for command in scripts/run.sh scripts/test.sh; do
     echo "== $command"
     log=$dir.$(basename "$command" .sh).log
     start=$(date +%s)
     status=0
-    in_chroot "$command" >"$log" 2>&1 || status=$?
+    in_chroot --net "$command" >"$log" 2>&1 || status=$?
     tail -n 12 "$log"
     echo "== $command: exit $status after $(($(date +%s) - start)) s"
 done

@@ -13,8 +13,8 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
 jobs=$(nproc)
 
-fail_early() {  # what is missing
-    echo "$1"
+fail_early() {  # [what is missing, when no line above says it]
+    [ -z "${1:-}" ] || echo "$1"
     echo "0 passed, 1 failed"
     exit 1
 }
@@ -22,7 +22,7 @@ fail_early() {  # what is missing
 bash scripts/setup.sh || fail_early "setup failed: the packages above could not be installed"
 source scripts/wine-env.sh
 asked=${KP_WINE_ARCHS:-}
-archs=$(kp_wine_archs) || fail_early "no Windows program can run here (see the line above)"
+archs=$(kp_wine_archs) || fail_early
 # Found out once: every script below tests the same architectures.
 export KP_WINE_ARCHS=$archs
 if [ -n "$asked" ]; then
@@ -35,7 +35,7 @@ fi
 mkdir -p build
 # A wineserver left by an interrupted run would carry its driver state into this one.
 bash scripts/wine-prefix.sh stop
-bash scripts/wine-prefix.sh start || fail_early "no usable Wine prefix (see the line above)"
+bash scripts/wine-prefix.sh start || fail_early
 trap 'bash scripts/wine-prefix.sh stop' EXIT
 
 broken=0
