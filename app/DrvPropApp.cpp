@@ -7,7 +7,7 @@
 
 #include "app/DrvPropNoDevDlg.h"
 #include "app/SingleInstance.h"
-#include "app/TitleText.h"
+#include "dialog/TitleText.h"
 #include "dialog/DrvPropDlg.h"
 
 CDrvPropApp::CDrvPropApp() = default;

@@ -2,7 +2,7 @@
 
 #include <iterator>
 
-#include "app/TitleText.h"
+#include "dialog/TitleText.h"
 #include "framework/AppStrings.h"
 #include "framework/WinApp.h"
 #include "install/InstallInfo.h"

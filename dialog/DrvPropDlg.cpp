@@ -4,7 +4,7 @@
 
 #include <iterator>
 
-#include "app/TitleText.h"
+#include "dialog/TitleText.h"
 #include "framework/AppStrings.h"
 #include "install/InstallInfo.h"
 #include "res/resource.h"
