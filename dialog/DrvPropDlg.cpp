@@ -127,15 +127,15 @@ void CDrvPropDlg::StartRefreshTimer() {
     m_nTimerId = SetTimer(kRefreshTimerId, kRefreshPeriodMs);
 }
 
+void CDrvPropDlg::StopRefreshTimer() {
+    if (m_nTimerId != 0) {
+        KillTimer(m_nTimerId);
+        m_nTimerId = 0;
+    }
+}
+
 bool CDrvPropDlg::SetLabelFromString(int nID, UINT nIdString) {
-    CWnd control = GetDlgItem(nID);
-    if (control.m_hWnd == nullptr)
-        return false;
-    std::wstring text;
-    if (!LoadStringText(nIdString, text) || text.empty())
-        return false;
-    control.SetWindowTextW(text);
-    return true;
+    return SetDlgItemFromString(*this, nID, nIdString);
 }
 
 void CDrvPropDlg::ShowDriverVersion() {

@@ -78,6 +78,7 @@ public:
 
 private:
     void StartRefreshTimer();
+    void StopRefreshTimer();
 };
 
 // Sets a control's text only when it differs, so live texts do not flicker.
