@@ -456,8 +456,8 @@ TEST_F(LiveRefreshTest, RefreshNeverChangesTheRateByItself) {
     EXPECT_EQ(0u, nChanges);
 }
 
-// Everything the described refresh asks, once, in order; nothing is kept from the last tick.
-TEST_F(LiveRefreshTest, OneTickMakesExactlyTheDescribedRequests) {
+// A tick asks each of its queries once, in order; nothing is kept from the last tick.
+TEST_F(LiveRefreshTest, OneTickMakesEachRequestOnceInOrder) {
     const std::string kRates = Repeat("o0 c0:22232C", 7);
     struct Row {
         const char* name;
