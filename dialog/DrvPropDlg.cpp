@@ -18,7 +18,7 @@ struct Label {
     UINT nIdString;
 };
 
-// Set when the dialog opens, in this order; control 1005 is put away between the two groups.
+// Set when the dialog opens, in this order; IDC_BN_ASIO_LIGHT is put away between the two groups.
 const Label kLabelsBeforeAsioLight[] = {
     {IDC_GRP_BUF_SIZE, IDS_GRP_BUF_SIZE},
     {IDC_ABB_MIN, IDS_ABB_MIN},

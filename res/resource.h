@@ -124,7 +124,7 @@
 #define IDC_BN_MATCH_ASIO_RATE 1147
 #define IDC_BN_VS_EXPAND 1173
 
-// Indicators the live refresh looks for; template 187 has neither, so their steps do nothing.
+// Indicators the live refresh looks for; IDD_DRVPROP has neither, so their steps do nothing.
 #define IDC_RUNNING_RATE 1069
 #define IDC_RATE_NOTICE 1070
 

@@ -16,16 +16,16 @@ constexpr const char* kReadmeFolder = "C:\\Program Files (x86)\\Tkwm3340";
 
 struct Language {
     const char* szLocale;
-    const char* szTitle;     // 33088
-    const char* szNoDevice;  // 33100, its line break as uiprobe escapes it
-    const char* szOk;        // 33114
-    const char* szReadme;    // 33117
-    const char* szDocument;  // 33095
-    const char* szVersion;   // 33093 with the installation's version
-    const char* szClose;     // 32937
-    const char* szRevert;    // 32938
-    const char* szApply;     // 33116
-    const char* szDefault;   // 129
+    const char* szTitle;     // IDS_STR_TITLE
+    const char* szNoDevice;  // IDS_DRV_NO_DEV, its line break as uiprobe escapes it
+    const char* szOk;        // IDS_OK
+    const char* szReadme;    // IDS_README
+    const char* szDocument;  // IDS_README_NAME
+    const char* szVersion;   // IDS_PROP_VER with the installation's version
+    const char* szClose;     // IDS_CLOSE
+    const char* szRevert;    // IDS_REVERT
+    const char* szApply;     // IDS_APPLY
+    const char* szDefault;   // IDS_DEFAULT
 };
 
 const Language kLanguages[] = {

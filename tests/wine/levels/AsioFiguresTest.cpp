@@ -15,8 +15,8 @@ struct FiguresCase {
     int32_t nLevel;
     int32_t nStreamRate;
     const wchar_t* pszText;
-    int nRealTime;   // 'O's of bar 1101
-    int nStability;  // 'O's of bar 1102
+    int nRealTime;   // 'O's of IDC_BAR_REAL_TIME
+    int nStability;  // 'O's of IDC_BAR_STABILITY
 };
 
 std::ostream& operator<<(std::ostream& os, const FiguresCase& c) {

@@ -23,7 +23,7 @@ struct OpeningCase {
     int32_t nLevel;
     int32_t bNoRateMatch;
     int nSliderPos;
-    int nCheck;  // BM_GETCHECK of 1147
+    int nCheck;  // BM_GETCHECK of IDC_BN_MATCH_ASIO_RATE
 };
 
 std::ostream& operator<<(std::ostream& os, const OpeningCase& c) {
