@@ -1,6 +1,6 @@
 // Apply: what it writes, what the driver's answer makes it tell the user, and what the dialog
 // looks like afterwards; Revert after Apply; Apply with every unit gone.
-#include "tests/wine/levels/SettingsDialogFixture.h"
+#include "tests/wine/support/SettingsDialogFixture.h"
 
 #include <cstring>
 #include <ostream>

@@ -1,5 +1,5 @@
 // Escape and a close request revert and keep the dialog open; the mouse wheel changes nothing.
-#include "tests/wine/levels/SettingsDialogFixture.h"
+#include "tests/wine/support/SettingsDialogFixture.h"
 
 #include <ostream>
 

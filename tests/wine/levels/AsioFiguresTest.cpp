@@ -1,6 +1,6 @@
 // The ASIO buffer text and the two performance bars of the open dialog, from the record's level
 // and the rate of the first source that answers: the running stream, else the reference rate.
-#include "tests/wine/levels/SettingsDialogFixture.h"
+#include "tests/wine/support/SettingsDialogFixture.h"
 
 #include <ostream>
 

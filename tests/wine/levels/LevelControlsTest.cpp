@@ -1,6 +1,6 @@
 // The slider and the rate-match check box against the record: what opening shows, what a drag
 // changes at once, and what Default puts into the record.
-#include "tests/wine/levels/SettingsDialogFixture.h"
+#include "tests/wine/support/SettingsDialogFixture.h"
 
 #include <cstring>
 #include <ostream>
