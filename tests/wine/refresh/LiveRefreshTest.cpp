@@ -91,19 +91,16 @@ protected:
 
 TEST_F(LiveRefreshTest, FirstRefreshListsTheUnitsAndSelectsTheLowestSlot) {
     Plug({1, 3});
-    int32_t nDevSel = 0;
     std::string items;
     int32_t nSelected = 0;
     int nFirstClockSlot = -1;
     Run({Do([&] {
-        nDevSel = m_dlg.m_nDevSel;
         items = ItemsOf(Ctl(IDC_CMB_DEV));
         nSelected = SelectedData(Ctl(IDC_CMB_DEV));
         const auto clocks = Requests(IOCTL_DRV_GET_CLOCK);
         if (!clocks.empty())
             nFirstClockSlot = clocks[0]->nSlot;
     })});
-    EXPECT_EQ(1, nDevSel);
     EXPECT_EQ(kTwoUnits, items);
     EXPECT_EQ(1, nSelected);
     EXPECT_EQ(1, nFirstClockSlot) << "slot asked for its clock by the first refresh";
@@ -111,7 +108,6 @@ TEST_F(LiveRefreshTest, FirstRefreshListsTheUnitsAndSelectsTheLowestSlot) {
 
 TEST_F(LiveRefreshTest, SelectedUnitGoneHandsOverToTheNextPresentOneWithinOneTick) {
     Plug({1, 3});
-    int32_t nDevSel = 0;
     std::string items;
     int32_t nSelected = 0;
     std::vector<int> clockSlots;
@@ -119,12 +115,10 @@ TEST_F(LiveRefreshTest, SelectedUnitGoneHandsOverToTheNextPresentOneWithinOneTic
         Unplug({1});
         sim::ClearLog(&Bus());
         Tick();
-        nDevSel = m_dlg.m_nDevSel;
         items = ItemsOf(Ctl(IDC_CMB_DEV));
         nSelected = SelectedData(Ctl(IDC_CMB_DEV));
         clockSlots = Slots(Requests(IOCTL_DRV_GET_CLOCK));
     })});
-    EXPECT_EQ(3, nDevSel);
     EXPECT_EQ("'KESTAL-3 5 9(4)'=3", items);
     EXPECT_EQ(3, nSelected);
     EXPECT_EQ(std::vector<int>({3}), clockSlots);
@@ -132,7 +126,6 @@ TEST_F(LiveRefreshTest, SelectedUnitGoneHandsOverToTheNextPresentOneWithinOneTic
 
 TEST_F(LiveRefreshTest, UnitThatTookOverStaysSelectedWhenTheFirstReturns) {
     Plug({1, 3});
-    int32_t nDevSel = 0;
     std::string items;
     int32_t nSelected = 0;
     Run({Do([&] {
@@ -140,11 +133,9 @@ TEST_F(LiveRefreshTest, UnitThatTookOverStaysSelectedWhenTheFirstReturns) {
         Tick();
         Plug({1});
         Tick();
-        nDevSel = m_dlg.m_nDevSel;
         items = ItemsOf(Ctl(IDC_CMB_DEV));
         nSelected = SelectedData(Ctl(IDC_CMB_DEV));
     })});
-    EXPECT_EQ(3, nDevSel);
     EXPECT_EQ(kTwoUnits, items);
     EXPECT_EQ(3, nSelected);
 }
@@ -163,7 +154,7 @@ TEST_F(LiveRefreshTest, AllUnitsGoneDisablesBothListsAndTheRateListKeepsItsItems
         Tick();
         bDevEnabled = Enabled(IDC_CMB_DEV);
         bFreqEnabled = Enabled(IDC_CMB_FREQ);
-        nDevSel = m_dlg.m_nDevSel;
+        nDevSel = SelectedData(Ctl(IDC_CMB_DEV));
         devItems = ItemsOf(Ctl(IDC_CMB_DEV));
         freqItems = ItemsOf(Ctl(IDC_CMB_FREQ));
         nRequests = rftest::ControlRequestCount();
@@ -180,7 +171,6 @@ TEST_F(LiveRefreshTest, UnitsBackEnableTheListsAndSelectTheLowestPresentSlot) {
     Plug({2});
     bool bDevEnabled = false;
     bool bFreqEnabled = false;
-    int32_t nDevSel = -1;
     int32_t nSelected = -1;
     Run({Do([&] {
         Unplug({2});
@@ -189,12 +179,10 @@ TEST_F(LiveRefreshTest, UnitsBackEnableTheListsAndSelectTheLowestPresentSlot) {
         Tick();
         bDevEnabled = Enabled(IDC_CMB_DEV);
         bFreqEnabled = Enabled(IDC_CMB_FREQ);
-        nDevSel = m_dlg.m_nDevSel;
         nSelected = SelectedData(Ctl(IDC_CMB_DEV));
     })});
     EXPECT_TRUE(bDevEnabled);
     EXPECT_TRUE(bFreqEnabled);
-    EXPECT_EQ(1, nDevSel);
     EXPECT_EQ(1, nSelected);
 }
 
@@ -210,12 +198,12 @@ TEST_F(LiveRefreshTest, NoUnitAtTheFirstRefreshLeavesTheListsDisabledUntilOneCom
     std::string itemsLater;
     Run({Do([&] {
         bEnabledAtFirst = Enabled(IDC_CMB_DEV) || Enabled(IDC_CMB_FREQ);
-        nDevSelAtFirst = m_dlg.m_nDevSel;
+        nDevSelAtFirst = SelectedData(Ctl(IDC_CMB_DEV));
         itemsAtFirst = ItemsOf(Ctl(IDC_CMB_DEV));
         Unit(0).nOpensLeft = -1;
         Tick();
         bEnabledLater = Enabled(IDC_CMB_DEV) && Enabled(IDC_CMB_FREQ);
-        nDevSelLater = m_dlg.m_nDevSel;
+        nDevSelLater = SelectedData(Ctl(IDC_CMB_DEV));
         itemsLater = ItemsOf(Ctl(IDC_CMB_DEV));
     })});
     EXPECT_FALSE(bEnabledAtFirst);
@@ -256,7 +244,7 @@ TEST_F(LiveRefreshTest, ChoosingAUnitRefreshesAtOnce) {
     Run({Do([&] {
         sim::ClearLog(&Bus());
         bPicked = Pick(IDC_CMB_DEV, 3);
-        nDevSel = m_dlg.m_nDevSel;
+        nDevSel = SelectedData(Ctl(IDC_CMB_DEV));
         clockSlots = Slots(Requests(IOCTL_DRV_GET_CLOCK));
         freqItems = ItemsOf(Ctl(IDC_CMB_FREQ));
         nRateSelected = SelectedData(Ctl(IDC_CMB_FREQ));
@@ -315,7 +303,7 @@ TEST_F(LiveRefreshTest, NextTickShowsWhetherTheUnitTookTheChosenRate) {
                        kptest::SelectComboItem(dlg.m_hWnd, IDC_CMB_FREQ, IndexOfData(hFreq, 44100));
                        ::SendMessageW(dlg.m_hWnd, WM_TIMER, 1, 0);
                        nSelected = SelectedData(hFreq);
-                       nRunning = dlg.m_ClockStatus.nCurrentRate;
+                       nRunning = Unit(0).nCurrentRate;
                    })});
         EXPECT_EQ(row.nSelectedAfterTick, nSelected);
         EXPECT_EQ(row.nSelectedAfterTick, nRunning);
