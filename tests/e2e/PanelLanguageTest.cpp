@@ -51,7 +51,7 @@ const Language kLanguages[] = {
      "Aceptar", "Mostrar \"README\"", "Readme_ES.htm", "Controlador KESTAL-3 5 9 Ver.1.0.0",
      "Cerrar", "Restablecer", "Aplicar", "Default"},
     {"it_IT.UTF-8", "KESTAL-3 5 9 Impostazioni del driver",
-     "Il dispositivo non è collegato.\\nCollegare il dispositivo prima di eseguire il programma.",
+     "Il dispositivo non è collegato.\\nCollegare il dispositivo prima di avviare il programma.",
      "OK", "Mostra \"README\"", "Readme_IT.htm", "KESTAL-3 5 9 Driver Ver.1.0.0", "Chiudi",
      "Ripristina", "Applica", "Default"},
     {"nl_NL.UTF-8", "KESTAL-3 5 9 Stuurprogramma-instellingen",
@@ -59,9 +59,9 @@ const Language kLanguages[] = {
      "OK", "\"README\" weergeven", "Readme_NL.htm", "KESTAL-3 5 9 Stuurprogramma Ver.1.0.0",
      "Sluiten", "Herstellen", "Toepassen", "Default"},
     {"pt_BR.UTF-8", "KESTAL-3 5 9 Configurações do Driver",
-     "O dispositivo não está conectado.\\nConecte o dispositivo antes de executar o programa.",
-     "OK", "Mostrar \"README\"", "Readme_PT.htm", "KESTAL-3 5 9 Driver Ver.1.0.0", "Fechar",
-     "Reverter", "Aplicar", "Default"},
+     "O dispositivo não está conectado.\\nExecute o programa com o dispositivo conectado.", "OK",
+     "Mostrar \"README\"", "Readme_PT.htm", "KESTAL-3 5 9 Driver Ver.1.0.0", "Fechar", "Reverter",
+     "Aplicar", "Default"},
 };
 
 std::string DocumentPath(const std::string& document) {
