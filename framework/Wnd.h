@@ -39,9 +39,8 @@ public:
     BOOL IsWindowVisible() const { return ::IsWindowVisible(m_hWnd); }
 
     DWORD GetStyle() const { return static_cast<DWORD>(::GetWindowLongW(m_hWnd, GWL_STYLE)); }
-    // Removes, then adds style bits; FALSE when nothing changed. With nFlags the frame is
-    // refreshed through SetWindowPos (SWP_FRAMECHANGED and the like), otherwise nothing moves.
-    BOOL ModifyStyle(DWORD dwRemove, DWORD dwAdd, UINT nFlags = 0);
+    // Removes, then adds style bits; FALSE when nothing changed. Nothing is moved or redrawn.
+    BOOL ModifyStyle(DWORD dwRemove, DWORD dwAdd);
 
     UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse, TIMERPROC pfnTimer = nullptr) {
         return ::SetTimer(m_hWnd, nIDEvent, nElapse, pfnTimer);

@@ -68,7 +68,7 @@ TEST_F(ControlsTest, ModifyStyleReportsWhetherAnythingChanged) {
     EXPECT_TRUE(press.ModifyStyle(0, WS_GROUP));
     EXPECT_NE(0u, press.GetStyle() & WS_GROUP);
     EXPECT_FALSE(press.ModifyStyle(0, WS_GROUP));
-    EXPECT_TRUE(press.ModifyStyle(WS_GROUP, 0, SWP_FRAMECHANGED));
+    EXPECT_TRUE(press.ModifyStyle(WS_GROUP, 0));
     EXPECT_EQ(0u, press.GetStyle() & WS_GROUP);
     EXPECT_FALSE(m_dlg.ModifyStyle(WS_SYSMENU, 0)) << "the template has no system menu";
 }
