@@ -153,7 +153,7 @@ struct Answers {
     int32_t nReferenceRate = 0;
 };
 
-// The settings record's fourteen words and their documented defaults, from offset 280.
+// The settings record's fourteen words and their defaults, from offset 280.
 constexpr int32_t kDefaultWords[14] = {0, 0, 5, 1, 0, 1, 0, 1, 0, 0, 1, 0, 0, 0};
 
 void ReadSettings(const DrvDevTable& table, Answers& answers) {
