@@ -139,7 +139,7 @@ std::string LocaleName(const ::testing::TestParamInfo<Language>& info) {
 INSTANTIATE_TEST_SUITE_P(EightLanguages, PanelLanguage, ::testing::ValuesIn(kLanguages),
                          LocaleName);
 
-// The rate list's caption has no id of its own: it is the third control of template 187.
+// The rate list's caption has no id of its own: it is the third control of IDD_DRVPROP.
 // Needs uiprobe to reach a control by its place in the template ("#N").
 TEST(PanelLabels, SampleRateCaptionStaysEnglish) {
     e2e::LoadScenario("one-unit.scn");
