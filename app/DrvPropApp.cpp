@@ -7,8 +7,8 @@
 
 #include "app/DrvPropNoDevDlg.h"
 #include "app/SingleInstance.h"
-#include "dialog/TitleText.h"
 #include "dialog/DrvPropDlg.h"
+#include "dialog/TitleText.h"
 
 namespace {
 // ICC_WIN95_CLASSES brings the trackbar the settings dialog needs; the structure is two DWORDs.
