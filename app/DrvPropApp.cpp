@@ -7,8 +7,14 @@
 
 #include "app/DrvPropNoDevDlg.h"
 #include "app/SingleInstance.h"
-#include "app/TitleText.h"
 #include "dialog/DrvPropDlg.h"
+#include "dialog/TitleText.h"
+
+namespace {
+// ICC_WIN95_CLASSES brings the trackbar the settings dialog needs; the structure is two DWORDs.
+constexpr INITCOMMONCONTROLSEX kCommonControls = {sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES};
+static_assert(sizeof(INITCOMMONCONTROLSEX) == 8, "two 32-bit words");
+}  // namespace
 
 CDrvPropApp::CDrvPropApp() = default;
 CDrvPropApp::~CDrvPropApp() = default;
@@ -26,8 +32,7 @@ const AppMsgMap* CDrvPropApp::GetThisMessageMap() {
 }
 
 BOOL CDrvPropApp::InitInstance() {
-    INITCOMMONCONTROLSEX icc = {8, ICC_WIN95_CLASSES};
-    ::InitCommonControlsEx(&icc);
+    ::InitCommonControlsEx(&kCommonControls);
 
     const std::wstring mutexName = MakeMutexName();
     if (HANDLE hRunning = ::OpenMutexW(MUTEX_ALL_ACCESS, FALSE, mutexName.c_str())) {

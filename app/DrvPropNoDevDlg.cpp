@@ -2,7 +2,7 @@
 
 #include <iterator>
 
-#include "app/TitleText.h"
+#include "dialog/TitleText.h"
 #include "framework/AppStrings.h"
 #include "framework/WinApp.h"
 #include "install/InstallInfo.h"
@@ -26,30 +26,19 @@ const MsgMap* CDrvPropNoDevDlg::GetMessageMap() const {
     return GetThisMessageMap();
 }
 
-namespace {
-// A control takes its text from the table only when both exist; else the template text stays.
-void SetTextFromString(CWnd& dlg, int nID, UINT nIdString) {
-    CWnd control = dlg.GetDlgItem(nID);
-    std::wstring text;
-    if (control.m_hWnd != nullptr && LoadStringText(nIdString, text) && !text.empty()) {
-        control.SetWindowTextW(text);
-    }
-}
-}  // namespace
-
 BOOL CDrvPropNoDevDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     ModifyStyle(WS_SYSMENU, 0);
     SetIcon(m_hDlgIcon, TRUE);
     SetIcon(m_hDlgIcon, FALSE);
     SetWindowTextW(GetTitleText());
-    SetTextFromString(*this, IDC_NO_DEV_MESSAGE, IDS_DRV_NO_DEV);
+    SetDlgItemFromString(*this, IDC_NO_DEV_MESSAGE, IDS_DRV_NO_DEV);
     CWnd readme = GetDlgItem(IDC_README);
     if (readme.m_hWnd != nullptr) {
-        SetTextFromString(*this, IDC_README, IDS_README);
+        SetDlgItemFromString(*this, IDC_README, IDS_README);
         readme.EnableWindow(IsReadmeAvailable());
     }
-    SetTextFromString(*this, IDOK, IDS_OK);
+    SetDlgItemFromString(*this, IDOK, IDS_OK);
     return TRUE;
 }
 

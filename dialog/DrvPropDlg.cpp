@@ -4,7 +4,7 @@
 
 #include <iterator>
 
-#include "app/TitleText.h"
+#include "dialog/TitleText.h"
 #include "framework/AppStrings.h"
 #include "install/InstallInfo.h"
 #include "res/resource.h"
@@ -18,7 +18,7 @@ struct Label {
     UINT nIdString;
 };
 
-// Set when the dialog opens, in this order; control 1005 is put away between the two groups.
+// Set when the dialog opens, in this order; IDC_BN_ASIO_LIGHT is put away between the two groups.
 const Label kLabelsBeforeAsioLight[] = {
     {IDC_GRP_BUF_SIZE, IDS_GRP_BUF_SIZE},
     {IDC_ABB_MIN, IDS_ABB_MIN},
@@ -127,15 +127,15 @@ void CDrvPropDlg::StartRefreshTimer() {
     m_nTimerId = SetTimer(kRefreshTimerId, kRefreshPeriodMs);
 }
 
+void CDrvPropDlg::StopRefreshTimer() {
+    if (m_nTimerId != 0) {
+        KillTimer(m_nTimerId);
+        m_nTimerId = 0;
+    }
+}
+
 bool CDrvPropDlg::SetLabelFromString(int nID, UINT nIdString) {
-    CWnd control = GetDlgItem(nID);
-    if (control.m_hWnd == nullptr)
-        return false;
-    std::wstring text;
-    if (!LoadStringText(nIdString, text) || text.empty())
-        return false;
-    control.SetWindowTextW(text);
-    return true;
+    return SetDlgItemFromString(*this, nID, nIdString);
 }
 
 void CDrvPropDlg::ShowDriverVersion() {

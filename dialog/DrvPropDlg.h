@@ -27,7 +27,7 @@ public:
     CButton m_btnReadme;
     CButton m_btnApply;
     CSliderCtrl m_sldBuffer;
-    int m_bMatchAsioRate = 0;  // check box 1147
+    int m_bMatchAsioRate = 0;  // check box IDC_BN_MATCH_ASIO_RATE
     int32_t m_nDevSel = 0;     // selected slot, -1 for none
     CCmbFreqList m_cmbFreq;
     CCmbDevList m_cmbDev;
@@ -78,6 +78,7 @@ public:
 
 private:
     void StartRefreshTimer();
+    void StopRefreshTimer();
 };
 
 // Sets a control's text only when it differs, so live texts do not flicker.

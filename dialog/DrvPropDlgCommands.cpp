@@ -7,10 +7,7 @@
 
 // Every failure path ends through here, so no tick arrives after the dialog has ended.
 void CDrvPropDlg::EndDialogAndStopTimer(int nResult) {
-    if (m_nTimerId != 0) {
-        KillTimer(m_nTimerId);
-        m_nTimerId = 0;
-    }
+    StopRefreshTimer();
     EndDialog(nResult);
 }
 
@@ -57,10 +54,7 @@ void CDrvPropDlg::OnBnClickedApply() {
 }
 
 void CDrvPropDlg::OnOK() {
-    if (m_nTimerId != 0) {
-        KillTimer(m_nTimerId);
-        m_nTimerId = 0;
-    }
+    StopRefreshTimer();
     if (IsSettingsUnchanged()) {
         if (!m_aDevSlot.IsIdle())
             AppMessageBox(IDS_CONF_WAVE);

@@ -110,10 +110,7 @@ HBRUSH CDrvPropDlg::OnCtlColor(HDC hDC, HWND hCtl, UINT nCtlColor) {
 
 // No refresh while the user has the rate list open, so it is not rebuilt under the hand.
 void CDrvPropDlg::OnCbnDropdownFreq() {
-    if (m_nTimerId != 0) {
-        KillTimer(m_nTimerId);
-        m_nTimerId = 0;
-    }
+    StopRefreshTimer();
 }
 
 void CDrvPropDlg::OnCbnCloseupFreq() {

@@ -14,6 +14,17 @@ BOOL LoadStringText(UINT nId, std::wstring& text) {
     return TRUE;
 }
 
+bool SetDlgItemFromString(const CWnd& dlg, int nID, UINT nIdString) {
+    CWnd control = dlg.GetDlgItem(nID);
+    if (control.m_hWnd == nullptr)
+        return false;
+    std::wstring text;
+    if (!LoadStringText(nIdString, text) || text.empty())
+        return false;
+    control.SetWindowTextW(text);
+    return true;
+}
+
 namespace {
 
 // Without a title string the program's file name stands in, as for any untitled program.

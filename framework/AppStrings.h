@@ -14,6 +14,10 @@ constexpr UINT kAppTitleStringId = 57344;
 // a text treat empty as missing.
 BOOL LoadStringText(UINT nId, std::wstring& text);
 
+// Sets the text of dlg's control nID to string nIdString. false when the control is missing or
+// the string is missing or empty; the control then keeps the text it has.
+bool SetDlgItemFromString(const CWnd& dlg, int nID, UINT nIdString);
+
 // A modal message box with the text of string nIdString and the application title as caption.
 // Its owner is this thread's active window, else the application's main window, else the
 // visible and enabled window of this thread (the running dialog). A box that names no icon gets

@@ -1,11 +1,6 @@
-// Push buttons and check boxes: one message per method.
+// Push buttons and check boxes: what the program does with them, CWnd already offers.
 #pragma once
 
 #include "framework/Wnd.h"
 
-class CButton : public CWnd {
-public:
-    // BST_UNCHECKED, BST_CHECKED or BST_INDETERMINATE.
-    int GetCheck() const { return static_cast<int>(SendMessage(BM_GETCHECK)); }
-    void SetCheck(int nCheck) { SendMessage(BM_SETCHECK, static_cast<WPARAM>(nCheck)); }
-};
+class CButton : public CWnd {};

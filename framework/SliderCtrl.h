@@ -11,13 +11,6 @@ public:
     void SetRange(int nMin, int nMax, BOOL bRedraw = FALSE) {
         SendMessage(TBM_SETRANGE, static_cast<WPARAM>(bRedraw), MAKELPARAM(nMin, nMax));
     }
-    void SetRangeMin(int nMin, BOOL bRedraw = FALSE) {
-        SendMessage(TBM_SETRANGEMIN, static_cast<WPARAM>(bRedraw), static_cast<LPARAM>(nMin));
-    }
-    void SetRangeMax(int nMax, BOOL bRedraw = FALSE) {
-        SendMessage(TBM_SETRANGEMAX, static_cast<WPARAM>(bRedraw), static_cast<LPARAM>(nMax));
-    }
-    int GetRangeMin() const { return static_cast<int>(SendMessage(TBM_GETRANGEMIN)); }
     int GetRangeMax() const { return static_cast<int>(SendMessage(TBM_GETRANGEMAX)); }
 
     int GetPos() const { return static_cast<int>(SendMessage(TBM_GETPOS)); }
@@ -34,6 +27,4 @@ public:
     int GetTicPos(int nTic) const {
         return static_cast<int>(SendMessage(TBM_GETTICPOS, static_cast<WPARAM>(nTic)));
     }
-    // The ticks set with SetTic plus the two at the ends of the range.
-    UINT GetNumTics() const { return static_cast<UINT>(SendMessage(TBM_GETNUMTICS)); }
 };

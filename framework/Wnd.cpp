@@ -7,16 +7,12 @@ std::wstring CWnd::GetWindowTextW() const {
     return text;
 }
 
-BOOL CWnd::ModifyStyle(DWORD dwRemove, DWORD dwAdd, UINT nFlags) {
+BOOL CWnd::ModifyStyle(DWORD dwRemove, DWORD dwAdd) {
     DWORD dwStyle = GetStyle();
     DWORD dwNewStyle = (dwStyle & ~dwRemove) | dwAdd;
     if (dwStyle == dwNewStyle) {
         return FALSE;
     }
     ::SetWindowLongW(m_hWnd, GWL_STYLE, static_cast<LONG>(dwNewStyle));
-    if (nFlags != 0) {
-        ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
-                       SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | nFlags);
-    }
     return TRUE;
 }

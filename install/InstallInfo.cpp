@@ -2,10 +2,10 @@
 
 #include <shellapi.h>
 
+#include "framework/AppStrings.h"
 #include "res/resource.h"
 #include "text/TextFormat.h"
-
-static_assert(sizeof(wchar_t) == sizeof(char16_t), "WCHAR and char16_t share one layout");
+#include "text/WideText.h"
 
 namespace {
 
@@ -20,30 +20,8 @@ constexpr REGSAM INSTALL_KEY_ACCESS = KEY_READ | KEY_WOW64_32KEY;
 constexpr REGSAM INSTALL_KEY_ACCESS = KEY_READ;
 #endif
 
-const char16_t* U16(const wchar_t* sz) {
-    return reinterpret_cast<const char16_t*>(sz);
-}
-
-std::u16string_view U16(const std::wstring& s) {
-    return std::u16string_view(reinterpret_cast<const char16_t*>(s.data()), s.size());
-}
-
-std::wstring Wide(const std::u16string& s) {
-    return std::wstring(reinterpret_cast<const wchar_t*>(s.data()), s.size());
-}
-
 std::u16string InstallKeyPath(const wchar_t* szSubkey) {
-    return FormatText(u"%s\\%s\\%s", {u"CLSID", INSTALL_CLSID, U16(szSubkey)});
-}
-
-// The table entry itself, in the user-interface language; an empty entry counts as missing.
-BOOL LoadTableString(UINT nId, std::wstring& text) {
-    const wchar_t* p = nullptr;
-    int n = LoadStringW(GetModuleHandleW(NULL), nId, reinterpret_cast<LPWSTR>(&p), 0);
-    if (n <= 0 || p == nullptr)
-        return FALSE;
-    text.assign(p, static_cast<size_t>(n));
-    return TRUE;
+    return FormatText(u"%s\\%s\\%s", {u"CLSID", INSTALL_CLSID, ToU16(szSubkey).c_str()});
 }
 
 BOOL ReadInstallValue(LPCWSTR szValueName, WCHAR (&szValue)[INSTALL_TEXT_CHARS]) {
@@ -54,7 +32,7 @@ BOOL ReadInstallValue(LPCWSTR szValueName, WCHAR (&szValue)[INSTALL_TEXT_CHARS])
 }  // namespace
 
 std::wstring MakeInstallKeyPath() {
-    return Wide(InstallKeyPath(INSTALL_SUBKEY));
+    return ToWide(InstallKeyPath(INSTALL_SUBKEY));
 }
 
 BOOL ReadRegString(HKEY hRoot, LPCWSTR szKeyPath, LPCWSTR szValueName, LPWSTR pszBuffer,
@@ -91,7 +69,7 @@ LPWSTR ReadInstallDefault(LPWSTR pszBuffer, LPCWSTR szSubkey) {
     std::u16string path = InstallKeyPath(szSubkey);
     if (path.size() >= static_cast<size_t>(INSTALL_TEXT_CHARS))
         return nullptr;
-    if (!ReadRegString(HKEY_CLASSES_ROOT, reinterpret_cast<LPCWSTR>(path.c_str()), NULL, pszBuffer,
+    if (!ReadRegString(HKEY_CLASSES_ROOT, ToWide(path).c_str(), NULL, pszBuffer,
                        INSTALL_VALUE_LIMIT)) {
         return nullptr;
     }
@@ -115,9 +93,9 @@ std::wstring GetReadmePath() {
         return std::wstring();
     }
     std::wstring name;
-    if (!LoadTableString(IDS_README_NAME, name))
+    if (!LoadStringText(IDS_README_NAME, name) || name.empty())
         return std::wstring();
-    return Wide(FormatText(u"%s\\%s", {U16(szFolder), U16(name.c_str())}));
+    return ToWide(FormatText(u"%s\\%s", {ToU16(szFolder).c_str(), ToU16(name).c_str()}));
 }
 
 BOOL IsReadmeAvailable() {
@@ -138,11 +116,12 @@ void OpenReadme() {
 std::wstring MakeDriverVersionLine() {
     WCHAR szVersion[INSTALL_TEXT_CHARS] = {};
     std::wstring format;
-    if (!ReadInstallValue(L"version", szVersion) || !LoadTableString(IDS_PROP_VER, format)) {
+    if (!ReadInstallValue(L"version", szVersion) || !LoadStringText(IDS_PROP_VER, format) ||
+        format.empty()) {
         return std::wstring();
     }
-    std::u16string line = ReplaceAll(U16(format), u"__MODEL__", MODEL_STRING);
-    return Wide(ReplaceAll(line, u"__VERSION__", U16(szVersion)));
+    std::u16string line = ReplaceAll(ToU16(format), u"__MODEL__", MODEL_STRING);
+    return ToWide(ReplaceAll(line, u"__VERSION__", ToU16(szVersion)));
 }
 
 BOOL MakeCopyrightLine(std::wstring& text) {
@@ -151,5 +130,10 @@ BOOL MakeCopyrightLine(std::wstring& text) {
         text = szCopyright;
         return TRUE;
     }
-    return LoadTableString(IDS_PROP_COPYR, text);
+    // An empty table entry counts as missing, like an absent one.
+    std::wstring fallback;
+    if (!LoadStringText(IDS_PROP_COPYR, fallback) || fallback.empty())
+        return FALSE;
+    text = fallback;
+    return TRUE;
 }

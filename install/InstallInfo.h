@@ -36,9 +36,9 @@ BOOL IsReadmeAvailable();
 // Hands the readme to the shell's "open"; does nothing when it is unavailable.
 void OpenReadme();
 
-// The version line: string 33093 with the model and the registry's "version" in place, or the
+// The version line: IDS_PROP_VER with the model and the registry's "version" in place, or the
 // empty text when either is missing.
 std::wstring MakeDriverVersionLine();
-// The registry's "copyright" as stored (even empty), else string 33094; FALSE when neither
+// The registry's "copyright" as stored (even empty), else IDS_PROP_COPYR; FALSE when neither
 // exists, and then text is left as it was.
 BOOL MakeCopyrightLine(std::wstring& text);

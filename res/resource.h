@@ -36,7 +36,6 @@
 #define IDS_PROP_COPYR 33094
 #define IDS_README_NAME 33095
 #define IDS_DRV_NO_DEV 33100
-#define IDS_STR_NO_DEV 33100
 #define IDS_GRP_BUF_SIZE 33101
 #define IDS_ABB_MIN 33102
 #define IDS_ABB_MAX 33103
@@ -125,7 +124,7 @@
 #define IDC_BN_MATCH_ASIO_RATE 1147
 #define IDC_BN_VS_EXPAND 1173
 
-// Indicators the live refresh looks for; template 187 has neither, so their steps do nothing.
+// Indicators the live refresh looks for; IDD_DRVPROP has neither, so their steps do nothing.
 #define IDC_RUNNING_RATE 1069
 #define IDC_RATE_NOTICE 1070
 

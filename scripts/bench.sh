@@ -14,7 +14,7 @@
 #   1. requests of one refresh tick by control code, in process: the real CDrvPropDlg under Wine
 #      with the in-process simulation loaded from demo.scn, its timer message sent from inside its
 #      own modal loop; read from the simulation's request log, printed beside the count the
-#      described refresh makes for the same unit states; then the CPU time (GetThreadTimes) and
+#      refresh's rules give for the same unit states; then the CPU time (GetThreadTimes) and
 #      the wall time of one tick, over 5000 ticks;
 #   2. the same dialog through the Win32 port and the simulated kernel-mode driver: the driver's
 #      log of one tick, and the wall time of one tick over 1000 ticks (the driver's own work runs

@@ -2,13 +2,14 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "wchar_t holds UTF-16 code units");
 
-inline std::wstring ToWide(const std::u16string& text) {
+inline std::wstring ToWide(std::u16string_view text) {
     return std::wstring(text.begin(), text.end());
 }
 
-inline std::u16string ToU16(const std::wstring& text) {
+inline std::u16string ToU16(std::wstring_view text) {
     return std::u16string(text.begin(), text.end());
 }

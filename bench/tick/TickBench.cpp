@@ -7,7 +7,7 @@
 //                                    simulated kernel-mode driver's log is read through its
 //                                    control device \\.\TkSimCtl
 //
-// Prints the requests of one tick by control code beside what the described refresh makes for
+// Prints the requests of one tick by control code beside what the refresh rules give for
 // the units' states, then the time of one tick over TICKS ticks: wall time (each tick timed with
 // QueryPerformanceCounter) and the CPU time of the dialog's thread (GetThreadTimes).
 #include <windows.h>
@@ -146,7 +146,7 @@ double ThreadCpuMicroseconds() {
     return Microseconds(kernel) + Microseconds(user);
 }
 
-void PrintCounts(const tickbench::Counts& measured, const tickbench::Counts& described, int nSel) {
+void PrintCounts(const tickbench::Counts& measured, const tickbench::Counts& expected, int nSel) {
     std::printf("requests of one refresh tick (%s; units present:", kSource);
     sim::Unit aUnit[sim::kSlots];
     GetUnits(aUnit);
@@ -155,27 +155,27 @@ void PrintCounts(const tickbench::Counts& measured, const tickbench::Counts& des
             std::printf(" %d", s);
     }
     std::printf("; selected slot %d)\n", nSel);
-    std::printf("  %-34s %9s %10s\n", "", "measured", "described");
+    std::printf("  %-34s %9s %10s\n", "", "measured", "expected");
 #ifdef KP_TICK_IN_PROCESS
     std::printf("  %-34s %9d %10d\n", "control-device opens tried", measured.nOpenAttempts,
-                described.nOpenAttempts);
+                expected.nOpenAttempts);
 #else
     // Opens of an absent unit fail in the system and never reach the driver's log.
-    std::printf("  %-34s %9s %10d\n", "control-device opens tried", "-", described.nOpenAttempts);
+    std::printf("  %-34s %9s %10d\n", "control-device opens tried", "-", expected.nOpenAttempts);
 #endif
     std::printf("  %-34s %9d %10d\n", "control-device opens that opened", measured.nOpens,
-                described.nOpens);
-    int nMeasured = 0, nDescribed = 0;
+                expected.nOpens);
+    int nMeasured = 0, nExpected = 0;
     for (const CodeName& code : kCodes) {
         int i = sim::CodeIndex(code.nCode);
         nMeasured += measured.anCode[i];
-        nDescribed += described.anCode[i];
-        if (measured.anCode[i] != 0 || described.anCode[i] != 0) {
+        nExpected += expected.anCode[i];
+        if (measured.anCode[i] != 0 || expected.anCode[i] != 0) {
             std::printf("  %-26s 0x%06X %9d %10d\n", code.szName, static_cast<unsigned>(code.nCode),
-                        measured.anCode[i], described.anCode[i]);
+                        measured.anCode[i], expected.anCode[i]);
         }
     }
-    std::printf("  %-34s %9d %10d\n", "requests in all", nMeasured, nDescribed);
+    std::printf("  %-34s %9d %10d\n", "requests in all", nMeasured, nExpected);
 }
 
 void PrintTimes(std::vector<double> wall, double nCpuUs) {
@@ -218,11 +218,11 @@ int main(int argc, char** argv) {
              sim::Unit aUnit[sim::kSlots];
              GetUnits(aUnit);
              const int nSel = dlg.m_nDevSel;
-             tickbench::Counts described = tickbench::ExpectedTick(aUnit, nSel);
+             tickbench::Counts expected = tickbench::ExpectedTick(aUnit, nSel);
              ClearDriverLog();
              tick();
              tickbench::Counts measured = CountDriverLog();
-             PrintCounts(measured, described, nSel);
+             PrintCounts(measured, expected, nSel);
 
              std::vector<double> wall(static_cast<size_t>(nTicks));
              LARGE_INTEGER frequency, start, end;

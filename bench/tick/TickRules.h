@@ -1,4 +1,4 @@
-// The requests one refresh tick makes, counted from the described refresh for given unit states,
+// The requests one refresh tick makes, counted from the refresh rules for given unit states,
 // and counted from a request log, so that the two can be printed side by side.
 #pragma once
 

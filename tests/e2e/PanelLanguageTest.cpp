@@ -16,16 +16,16 @@ constexpr const char* kReadmeFolder = "C:\\Program Files (x86)\\Tkwm3340";
 
 struct Language {
     const char* szLocale;
-    const char* szTitle;     // 33088
-    const char* szNoDevice;  // 33100, its line break as uiprobe escapes it
-    const char* szOk;        // 33114
-    const char* szReadme;    // 33117
-    const char* szDocument;  // 33095
-    const char* szVersion;   // 33093 with the installation's version
-    const char* szClose;     // 32937
-    const char* szRevert;    // 32938
-    const char* szApply;     // 33116
-    const char* szDefault;   // 129
+    const char* szTitle;     // IDS_STR_TITLE
+    const char* szNoDevice;  // IDS_DRV_NO_DEV, its line break as uiprobe escapes it
+    const char* szOk;        // IDS_OK
+    const char* szReadme;    // IDS_README
+    const char* szDocument;  // IDS_README_NAME
+    const char* szVersion;   // IDS_PROP_VER with the installation's version
+    const char* szClose;     // IDS_CLOSE
+    const char* szRevert;    // IDS_REVERT
+    const char* szApply;     // IDS_APPLY
+    const char* szDefault;   // IDS_DEFAULT
 };
 
 const Language kLanguages[] = {
@@ -51,7 +51,7 @@ const Language kLanguages[] = {
      "Aceptar", "Mostrar \"README\"", "Readme_ES.htm", "Controlador KESTAL-3 5 9 Ver.1.0.0",
      "Cerrar", "Restablecer", "Aplicar", "Default"},
     {"it_IT.UTF-8", "KESTAL-3 5 9 Impostazioni del driver",
-     "Il dispositivo non è collegato.\\nCollegare il dispositivo prima di eseguire il programma.",
+     "Il dispositivo non è collegato.\\nCollegare il dispositivo prima di avviare il programma.",
      "OK", "Mostra \"README\"", "Readme_IT.htm", "KESTAL-3 5 9 Driver Ver.1.0.0", "Chiudi",
      "Ripristina", "Applica", "Default"},
     {"nl_NL.UTF-8", "KESTAL-3 5 9 Stuurprogramma-instellingen",
@@ -59,9 +59,9 @@ const Language kLanguages[] = {
      "OK", "\"README\" weergeven", "Readme_NL.htm", "KESTAL-3 5 9 Stuurprogramma Ver.1.0.0",
      "Sluiten", "Herstellen", "Toepassen", "Default"},
     {"pt_BR.UTF-8", "KESTAL-3 5 9 Configurações do Driver",
-     "O dispositivo não está conectado.\\nConecte o dispositivo antes de executar o programa.",
-     "OK", "Mostrar \"README\"", "Readme_PT.htm", "KESTAL-3 5 9 Driver Ver.1.0.0", "Fechar",
-     "Reverter", "Aplicar", "Default"},
+     "O dispositivo não está conectado.\\nExecute o programa com o dispositivo conectado.", "OK",
+     "Mostrar \"README\"", "Readme_PT.htm", "KESTAL-3 5 9 Driver Ver.1.0.0", "Fechar", "Reverter",
+     "Aplicar", "Default"},
 };
 
 std::string DocumentPath(const std::string& document) {
@@ -139,7 +139,7 @@ std::string LocaleName(const ::testing::TestParamInfo<Language>& info) {
 INSTANTIATE_TEST_SUITE_P(EightLanguages, PanelLanguage, ::testing::ValuesIn(kLanguages),
                          LocaleName);
 
-// The rate list's caption has no id of its own: it is the third control of template 187.
+// The rate list's caption has no id of its own: it is the third control of IDD_DRVPROP.
 // Needs uiprobe to reach a control by its place in the template ("#N").
 TEST(PanelLabels, SampleRateCaptionStaysEnglish) {
     e2e::LoadScenario("one-unit.scn");

@@ -1,5 +1,5 @@
 // The shell and the layout as the user meets them: the no-device dialog's keys, a second start,
-// and the settings dialog's controls where template 187 puts them, in screen pixels.
+// and the settings dialog's controls where IDD_DRVPROP puts them, in screen pixels.
 #include <string>
 #include <vector>
 

@@ -12,7 +12,7 @@
 namespace {
 
 constexpr const char* kTitle = "KESTAL-3 5 9 Driver Settings";
-// Message 33090 as uiprobe reads a message box: caption, text, icon, buttons.
+// IDS_CONF_WAVE as uiprobe reads a message box: caption, text, icon, buttons.
 constexpr const char* kInUseBox =
     " \tDevice currently used by another application.\\nTo have settings take effect, quit all "
     "such applications, then restart the application.\texclamation\t1:OK";

@@ -1,7 +1,7 @@
 // The driver link against a driver that answers anything: the table walks run on the real
 // DrvDevTable with the fuzzer's input as the driver (FuzzPort.h), and each walk is replayed
-// against the recorded calls as the operation is described, request by request. The answers then
-// go where the settings dialog takes them: the level model and the formatted texts.
+// against the recorded calls in the order the operation must make them, request by request. The
+// answers then go where the settings dialog takes them: the level model and the formatted texts.
 //
 // Input: one byte that chooses the operations (bit set = run; 0 = all of them), in this order:
 //   0x01 ReadSettings   0x02 presence (AnyPresent and the four Opens of the device list)
@@ -74,7 +74,7 @@ struct Record {
     std::vector<bool> known;
 };
 
-// Walks the recorded calls in the order the operation is described to make them.
+// Walks the recorded calls in the order each operation must make them.
 class Replay {
 public:
     explicit Replay(const char* szOperation) : m_szOperation(szOperation) {}
@@ -92,13 +92,13 @@ public:
             return false;
         const Event& exchange = Next(Event::kExchange, nSlot);
         FUZZ_CHECK(exchange.nCode == nCode,
-                   Where() + "code " + Hex(exchange.nCode) + ", described " + Hex(nCode));
+                   Where() + "code " + Hex(exchange.nCode) + ", expected " + Hex(nCode));
         FUZZ_CHECK(exchange.nSize == record.bytes.size(),
                    Where() + "size " + std::to_string(exchange.nSize));
         for (size_t i = 0; i < record.bytes.size(); ++i) {
             FUZZ_CHECK(!record.known[i] || exchange.before[i] == record.bytes[i],
                        Where() + "byte " + std::to_string(i) + " of " + Hex(nCode) + " sent as " +
-                           std::to_string(exchange.before[i]) + ", described " +
+                           std::to_string(exchange.before[i]) + ", expected " +
                            std::to_string(record.bytes[i]));
         }
         record.bytes = exchange.after;
@@ -107,11 +107,11 @@ public:
         return exchange.bOk;
     }
 
-    // Every recorded call was described, and no handle is left open.
+    // Every recorded call was expected, and no handle is left open.
     void End() {
         FUZZ_CHECK(m_nNext == fuzzport::Events().size(),
                    Where() + "the program made " + std::to_string(fuzzport::Events().size()) +
-                       " calls, the description " + std::to_string(m_nNext));
+                       " calls, expected " + std::to_string(m_nNext));
         FUZZ_CHECK(fuzzport::OpenHandles() == 0, Where() + "a control device was left open");
         fuzzport::ClearEvents();
     }
@@ -123,13 +123,13 @@ private:
 
     const Event& Next(Event::Kind kind, int nSlot) {
         static const char* const kKinds[] = {"open", "exchange", "close"};
-        FUZZ_CHECK(m_nNext < fuzzport::Events().size(), Where() + "described a " + kKinds[kind] +
+        FUZZ_CHECK(m_nNext < fuzzport::Events().size(), Where() + "expected a " + kKinds[kind] +
                                                             " of slot " + std::to_string(nSlot) +
                                                             " that the program did not make");
         const Event& e = fuzzport::Events()[m_nNext];
         FUZZ_CHECK(e.kind == kind && e.nSlot == nSlot,
                    Where() + kKinds[e.kind] + " of slot " + std::to_string(e.nSlot) +
-                       ", described " + kKinds[kind] + " of slot " + std::to_string(nSlot));
+                       ", expected " + kKinds[kind] + " of slot " + std::to_string(nSlot));
         ++m_nNext;
         return e;
     }
@@ -153,7 +153,7 @@ struct Answers {
     int32_t nReferenceRate = 0;
 };
 
-// The settings record's fourteen words and their documented defaults, from offset 280.
+// The settings record's fourteen words and their defaults, from offset 280.
 constexpr int32_t kDefaultWords[14] = {0, 0, 5, 1, 0, 1, 0, 1, 0, 0, 1, 0, 0, 0};
 
 void ReadSettings(const DrvDevTable& table, Answers& answers) {
@@ -307,7 +307,7 @@ void ReferenceRate(const DrvDevTable& table, Answers& answers) {
     replay.End();
 
     std::string got = std::to_string(bOk) + " count " + std::to_string(nCount) + " rate " +
-                      std::to_string(nRate) + ", described " + std::to_string(nReference >= 0) +
+                      std::to_string(nRate) + ", expected " + std::to_string(nReference >= 0) +
                       " count " + std::to_string(nExpectedCount) + " rate " +
                       std::to_string(nExpectedRate);
     FUZZ_CHECK((bOk != FALSE) == (nReference >= 0), got);
@@ -352,7 +352,7 @@ void WriteSettings(const DrvDevTable& table, const DrvSettings& in) {
 
     FUZZ_CHECK((bOk != FALSE) == bAnswered, "WriteSettings returned " + std::to_string(bOk));
     if (bAnswered) {
-        FUZZ_CHECK(nResult == nMerged, "merged result " + std::to_string(nResult) + ", described " +
+        FUZZ_CHECK(nResult == nMerged, "merged result " + std::to_string(nResult) + ", expected " +
                                            std::to_string(nMerged));
         FUZZ_CHECK(nResult >= DRV_RESULT_NONE && nResult <= DRV_RESULT_MIDI,
                    "merged result " + std::to_string(nResult));

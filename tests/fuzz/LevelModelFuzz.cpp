@@ -81,7 +81,7 @@ void CheckSize(const DrvSettings& s, int32_t nRate) {
         FUZZ_CHECK(sizes.minSize % 16 == 0, what);
         FUZZ_CHECK(int64_t{sizes.minSize} * 10000 >= int64_t{nRate} * 34, what);
         FUZZ_CHECK((int64_t{sizes.minSize} - 16) * 10000 < int64_t{nRate} * 34, what);
-        // Where the described 32-bit arithmetic cannot overflow (rate x 34 + 9999), it agrees.
+        // Where the 32-bit arithmetic of the buffer rule cannot overflow (rate x 34 + 9999), it agrees.
         if (nRate <= (INT32_MAX - 9999) / 34) {
             int32_t n = (nRate * 34 + 9999) / 10000;
             FUZZ_CHECK(sizes.minSize == (n + 15) / 16 * 16, what);

@@ -1,6 +1,6 @@
 // CLOSE: whether it asks, what it writes on Yes, the warnings it gives, and that the dialog
 // ends with IDOK on every path.
-#include "tests/wine/levels/SettingsDialogFixture.h"
+#include "tests/wine/support/SettingsDialogFixture.h"
 
 #include <cstring>
 #include <ostream>

@@ -1,5 +1,5 @@
 // Opening without a settings record to edit: the message, and the dialog ends before it shows.
-#include "tests/wine/levels/SettingsDialogFixture.h"
+#include "tests/wine/support/SettingsDialogFixture.h"
 
 #include <ostream>
 

@@ -4,7 +4,7 @@
 #include "app/DrvPropApp.h"
 #include "app/DrvPropNoDevDlg.h"
 #include "app/SingleInstance.h"
-#include "app/TitleText.h"
+#include "dialog/TitleText.h"
 #include "res/resource.h"
 #include "tests/wine/support/DialogScript.h"
 #include "tests/wine/support/InstallTestSupport.h"

@@ -66,7 +66,7 @@ TEST_F(SettingsDialog, PlaceholdersAndLabel11StayOutOfSight) {
 TEST_F(SettingsDialog, HasNoCloseBoxAndApplyStartsDisabled) {
     WhileOpen([&] {
         EXPECT_EQ(0u, dlg.GetStyle() & WS_SYSMENU);
-        EXPECT_NE(0u, dlg.GetExStyle() & WS_EX_APPWINDOW);
+        EXPECT_NE(0u, ::GetWindowLongW(dlg, GWL_EXSTYLE) & WS_EX_APPWINDOW);
         EXPECT_FALSE(Enabled(IDC_APPLY));
         EXPECT_TRUE(Enabled(IDOK));
     });

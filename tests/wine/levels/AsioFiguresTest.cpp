@@ -1,6 +1,6 @@
 // The ASIO buffer text and the two performance bars of the open dialog, from the record's level
 // and the rate of the first source that answers: the running stream, else the reference rate.
-#include "tests/wine/levels/SettingsDialogFixture.h"
+#include "tests/wine/support/SettingsDialogFixture.h"
 
 #include <ostream>
 
@@ -15,8 +15,8 @@ struct FiguresCase {
     int32_t nLevel;
     int32_t nStreamRate;
     const wchar_t* pszText;
-    int nRealTime;   // 'O's of bar 1101
-    int nStability;  // 'O's of bar 1102
+    int nRealTime;   // 'O's of IDC_BAR_REAL_TIME
+    int nStability;  // 'O's of IDC_BAR_STABILITY
 };
 
 std::ostream& operator<<(std::ostream& os, const FiguresCase& c) {

@@ -1,6 +1,6 @@
 // The slider and the rate-match check box against the record: what opening shows, what a drag
 // changes at once, and what Default puts into the record.
-#include "tests/wine/levels/SettingsDialogFixture.h"
+#include "tests/wine/support/SettingsDialogFixture.h"
 
 #include <cstring>
 #include <ostream>
@@ -23,7 +23,7 @@ struct OpeningCase {
     int32_t nLevel;
     int32_t bNoRateMatch;
     int nSliderPos;
-    int nCheck;  // BM_GETCHECK of 1147
+    int nCheck;  // BM_GETCHECK of IDC_BN_MATCH_ASIO_RATE
 };
 
 std::ostream& operator<<(std::ostream& os, const OpeningCase& c) {

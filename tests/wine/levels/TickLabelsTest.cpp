@@ -1,5 +1,5 @@
 // The slider's tick marks and the level numbers and marker placed under them.
-#include "tests/wine/levels/SettingsDialogFixture.h"
+#include "tests/wine/support/SettingsDialogFixture.h"
 
 #include <cstdlib>
 

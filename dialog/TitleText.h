@@ -3,6 +3,6 @@
 
 #include <string>
 
-// String 33088 with every "__MODEL__" replaced by the model string; empty when the string
+// IDS_STR_TITLE with every "__MODEL__" replaced by the model string; empty when the string
 // cannot be loaded.
 std::wstring GetTitleText();
