@@ -9,9 +9,6 @@ static_assert(sizeof(wchar_t) == sizeof(char16_t), "WCHAR and char16_t share one
 
 namespace {
 
-const char16_t INSTALL_CLSID[] = u"{5E2B91C4-07D3-4f6a-B812-3CA9D40E7F15}";
-const wchar_t INSTALL_SUBKEY[] = L"TKID0340";
-
 // The installation writes the key for the 32-bit program, which sees the 32-bit view with
 // KEY_READ alone; a 64-bit build has to ask for that view.
 #ifdef _WIN64
@@ -22,6 +19,10 @@ constexpr REGSAM INSTALL_KEY_ACCESS = KEY_READ;
 
 const char16_t* U16(const wchar_t* sz) {
     return reinterpret_cast<const char16_t*>(sz);
+}
+
+const wchar_t* Wide(const char16_t* sz) {
+    return reinterpret_cast<const wchar_t*>(sz);
 }
 
 std::u16string_view U16(const std::wstring& s) {
@@ -54,7 +55,7 @@ BOOL ReadInstallValue(LPCWSTR szValueName, WCHAR (&szValue)[INSTALL_TEXT_CHARS])
 }  // namespace
 
 std::wstring MakeInstallKeyPath() {
-    return Wide(InstallKeyPath(INSTALL_SUBKEY));
+    return Wide(InstallKeyPath(Wide(INSTALL_SUBKEY)));
 }
 
 BOOL ReadRegString(HKEY hRoot, LPCWSTR szKeyPath, LPCWSTR szValueName, LPWSTR pszBuffer,
@@ -111,7 +112,7 @@ BOOL IsExistingFile(LPCWSTR szPath) {
 
 std::wstring GetReadmePath() {
     WCHAR szFolder[INSTALL_TEXT_CHARS] = {};
-    if (ReadInstallDefault(szFolder, INSTALL_SUBKEY) == nullptr || szFolder[0] == L'\0') {
+    if (ReadInstallDefault(szFolder, Wide(INSTALL_SUBKEY)) == nullptr || szFolder[0] == L'\0') {
         return std::wstring();
     }
     std::wstring name;
@@ -138,7 +139,8 @@ void OpenReadme() {
 std::wstring MakeDriverVersionLine() {
     WCHAR szVersion[INSTALL_TEXT_CHARS] = {};
     std::wstring format;
-    if (!ReadInstallValue(L"version", szVersion) || !LoadTableString(IDS_PROP_VER, format)) {
+    if (!ReadInstallValue(Wide(INSTALL_VALUE_VERSION), szVersion) ||
+        !LoadTableString(IDS_PROP_VER, format)) {
         return std::wstring();
     }
     std::u16string line = ReplaceAll(U16(format), u"__MODEL__", MODEL_STRING);
@@ -147,7 +149,7 @@ std::wstring MakeDriverVersionLine() {
 
 BOOL MakeCopyrightLine(std::wstring& text) {
     WCHAR szCopyright[INSTALL_TEXT_CHARS] = {};
-    if (ReadInstallValue(L"copyright", szCopyright)) {
+    if (ReadInstallValue(Wide(INSTALL_VALUE_COPYRIGHT), szCopyright)) {
         text = szCopyright;
         return TRUE;
     }
