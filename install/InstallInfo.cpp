@@ -132,8 +132,16 @@ void OpenReadme() {
     if (!IsReadmeAvailable())
         return;
     std::wstring path = GetReadmePath();
+    // The shell is loaded only when the user asks for the readme, so that no opening of the
+    // dialog pays for its libraries. It stays loaded: what it started may still run on it.
+    HMODULE hShell = LoadLibraryW(L"shell32.dll");
+    FARPROC pProc = hShell != NULL ? GetProcAddress(hShell, "ShellExecuteW") : nullptr;
+    if (pProc == nullptr)
+        return;
+    auto pShellExecute =
+        reinterpret_cast<decltype(&ShellExecuteW)>(reinterpret_cast<void (*)()>(pProc));
     // Whatever the shell answers, there is nothing the user should be told.
-    ShellExecuteW(NULL, L"open", path.c_str(), L"", L"", SW_SHOW);
+    pShellExecute(NULL, L"open", path.c_str(), L"", L"", SW_SHOW);
 }
 
 std::wstring MakeDriverVersionLine() {
