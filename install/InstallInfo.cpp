@@ -9,9 +9,6 @@
 
 namespace {
 
-const char16_t INSTALL_CLSID[] = u"{5E2B91C4-07D3-4f6a-B812-3CA9D40E7F15}";
-const wchar_t INSTALL_SUBKEY[] = L"TKID0340";
-
 // The installation writes the key for the 32-bit program, which sees the 32-bit view with
 // KEY_READ alone; a 64-bit build has to ask for that view.
 #ifdef _WIN64
@@ -20,8 +17,8 @@ constexpr REGSAM INSTALL_KEY_ACCESS = KEY_READ | KEY_WOW64_32KEY;
 constexpr REGSAM INSTALL_KEY_ACCESS = KEY_READ;
 #endif
 
-std::u16string InstallKeyPath(const wchar_t* szSubkey) {
-    return FormatText(u"%s\\%s\\%s", {u"CLSID", INSTALL_CLSID, ToU16(szSubkey).c_str()});
+std::u16string InstallKeyPath(const std::u16string& subkey) {
+    return FormatText(u"%s\\%s\\%s", {u"CLSID", INSTALL_CLSID, subkey.c_str()});
 }
 
 BOOL ReadInstallValue(LPCWSTR szValueName, WCHAR (&szValue)[INSTALL_TEXT_CHARS]) {
@@ -66,7 +63,7 @@ BOOL ReadRegString(HKEY hRoot, LPCWSTR szKeyPath, LPCWSTR szValueName, LPWSTR ps
 LPWSTR ReadInstallDefault(LPWSTR pszBuffer, LPCWSTR szSubkey) {
     if (szSubkey == nullptr)
         return nullptr;
-    std::u16string path = InstallKeyPath(szSubkey);
+    std::u16string path = InstallKeyPath(ToU16(szSubkey));
     if (path.size() >= static_cast<size_t>(INSTALL_TEXT_CHARS))
         return nullptr;
     if (!ReadRegString(HKEY_CLASSES_ROOT, ToWide(path).c_str(), NULL, pszBuffer,
@@ -89,7 +86,8 @@ BOOL IsExistingFile(LPCWSTR szPath) {
 
 std::wstring GetReadmePath() {
     WCHAR szFolder[INSTALL_TEXT_CHARS] = {};
-    if (ReadInstallDefault(szFolder, INSTALL_SUBKEY) == nullptr || szFolder[0] == L'\0') {
+    if (ReadInstallDefault(szFolder, ToWide(INSTALL_SUBKEY).c_str()) == nullptr ||
+        szFolder[0] == L'\0') {
         return std::wstring();
     }
     std::wstring name;
@@ -109,15 +107,23 @@ void OpenReadme() {
     if (!IsReadmeAvailable())
         return;
     std::wstring path = GetReadmePath();
+    // The shell is loaded only when the user asks for the readme, so that no opening of the
+    // dialog pays for its libraries. It stays loaded: what it started may still run on it.
+    HMODULE hShell = LoadLibraryW(L"shell32.dll");
+    FARPROC pProc = hShell != NULL ? GetProcAddress(hShell, "ShellExecuteW") : nullptr;
+    if (pProc == nullptr)
+        return;
+    auto pShellExecute =
+        reinterpret_cast<decltype(&ShellExecuteW)>(reinterpret_cast<void (*)()>(pProc));
     // Whatever the shell answers, there is nothing the user should be told.
-    ShellExecuteW(NULL, L"open", path.c_str(), L"", L"", SW_SHOW);
+    pShellExecute(NULL, L"open", path.c_str(), L"", L"", SW_SHOW);
 }
 
 std::wstring MakeDriverVersionLine() {
     WCHAR szVersion[INSTALL_TEXT_CHARS] = {};
     std::wstring format;
-    if (!ReadInstallValue(L"version", szVersion) || !LoadStringText(IDS_PROP_VER, format) ||
-        format.empty()) {
+    if (!ReadInstallValue(ToWide(INSTALL_VALUE_VERSION).c_str(), szVersion) ||
+        !LoadStringText(IDS_PROP_VER, format) || format.empty()) {
         return std::wstring();
     }
     std::u16string line = ReplaceAll(ToU16(format), u"__MODEL__", MODEL_STRING);
@@ -126,7 +132,7 @@ std::wstring MakeDriverVersionLine() {
 
 BOOL MakeCopyrightLine(std::wstring& text) {
     WCHAR szCopyright[INSTALL_TEXT_CHARS] = {};
-    if (ReadInstallValue(L"copyright", szCopyright)) {
+    if (ReadInstallValue(ToWide(INSTALL_VALUE_COPYRIGHT).c_str(), szCopyright)) {
         text = szCopyright;
         return TRUE;
     }

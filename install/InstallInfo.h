@@ -6,10 +6,7 @@
 
 #include <string>
 
-// Every value is read into a buffer of this many UTF-16 units, with this limit in bytes on its
-// stored size: the longest value accepted is 179 units, terminator included.
-constexpr int INSTALL_TEXT_CHARS = 360;
-constexpr DWORD INSTALL_VALUE_LIMIT = 360;
+#include "install/InstallKey.h"
 
 // CLSID\{5E2B91C4-07D3-4f6a-B812-3CA9D40E7F15}\TKID0340, relative to HKEY_CLASSES_ROOT.
 std::wstring MakeInstallKeyPath();

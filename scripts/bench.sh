@@ -27,6 +27,11 @@
 #      set while it is open: GetProcessMemoryInfo from launchbench after 1 s with the dialog open
 #      (under Wine this is VmHWM of the Linux process that hosts the exe, Wine's own libraries
 #      included), checked against /proc/PID/status of that process.
+#   5. the launch overhead over the bare settings template: Tkdp3340.exe (Release) against
+#      bench/baretemplate, which shows template 187 from Tkdp3340.exe's own resources with a bare
+#      DialogBoxParamW and does nothing else (median of at least 21 launches each, as a ratio);
+#      then bench/open's in-process figures of the panel's opening, part by part (Release,
+#      through the Win32 port and the kernel-mode driver), and the overhead split into them.
 set -uo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
@@ -50,6 +55,7 @@ echo "== bench: build (build/b-cross, build/b-release, build/b-cross64)"
 build build/b-cross Debug Tkdp3340 mindialog tickbench_sim tickbench_drv launchbench drvprobe ||
     exit 1
 build build/b-release Release Tkdp3340 mindialog || exit 1
+build build/b-release Release baretemplate openbench || exit 1
 bash scripts/sim-build.sh build/b-cross64 || exit 1
 
 echo "== bench: prefix $KP_WINEPREFIX and the simulated driver"
@@ -124,5 +130,37 @@ fi
 kill "$launcher" 2>/dev/null
 wait "$launcher" 2>/dev/null
 echo "(the working set of section 3 is GetProcessMemoryInfo's, read by launchbench)"
+echo
+
+# The panel against the template it has to show anyway: what its own work adds to the launch.
+overhead_launches=$((launches > 21 ? launches : 21))
+echo "---- 5. launch overhead over the bare settings template (Release; $overhead_launches" \
+    "launches each, in turns) ----"
+rel=build/b-release
+load_demo
+wexe build/b-cross/launchbench.exe "$overhead_launches" 300 \
+    Tkdp3340 "$title" "$(winpath "$root/$rel/app/Tkdp3340.exe")" \
+    baretemplate "Bare Settings Template" \
+    "$(winpath "$root/$rel/baretemplate.exe") $(winpath "$root/$rel/app/Tkdp3340.exe")" \
+    >"$rel.overhead.log"
+sed -n '/^medians/,$p' "$rel.overhead.log"
+load_demo
+wexe "$rel/openbench.exe" 21 >"$rel.opening.log"
+cat "$rel.opening.log"
+median() { awk -v name="$1" '$1 == name && $2 == "launch" {print $5}' "$rel.overhead.log"; }
+part() { awk -v part="$1" 'index($0, part) {print $(NF - 1); exit}' "$rel.opening.log"; }
+awk -v panel="$(median Tkdp3340)" -v bare="$(median baretemplate)" \
+    -v probe="$(part 'start-up probe')" -v init="$(part 'OnInitDialog, whole')" '
+    BEGIN {
+        if (panel == "" || bare == "" || bare == 0 || probe == "" || init == "") {
+            print "launch overhead over the bare settings template: no figure (see above)"
+            exit
+        }
+        printf "launch overhead over the bare settings template: %.2f x\n", panel / bare
+        printf "  the panel %.1f ms, the bare template %.1f ms: %.1f ms more, made of\n", panel, bare, panel - bare
+        printf "    %-62s %7.1f ms\n", "start-up probe of the four units (in process)", probe
+        printf "    %-62s %7.1f ms\n", "OnInitDialog: read, look-ups, labels, first refresh (in process)", init
+        printf "    %-62s %7.1f ms\n", "the rest: process start-up beyond that of the bare program, and noise", panel - bare - probe - init
+    }'
 echo
 echo "load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -30,7 +30,7 @@
 #include "sim/InProcessSim.h"
 #include "sim/simctl/Scenario.h"
 #else
-#include "sim/kernel/SimControl.h"
+#include "bench/tick/DriverLog.h"
 #endif
 
 namespace {
@@ -93,41 +93,16 @@ tickbench::Counts CountDriverLog() {
 
 const char kSource[] = "kernel-mode driver, Win32 port";
 
-// The simulated driver's own control device: the units' states and the request log.
-DWORD SimRequest(uint32_t nCode, void* pOut, DWORD nOut) {
-    HANDLE h = CreateFileW(L"\\\\.\\TkSimCtl", GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING,
-                           0, NULL);
-    if (h == INVALID_HANDLE_VALUE)
-        Die("the simulated driver is not running (\\\\.\\TkSimCtl does not open)");
-    DWORD nReturned = 0;
-    BOOL bOk = DeviceIoControl(h, nCode, NULL, 0, pOut, nOut, &nReturned, NULL);
-    CloseHandle(h);
-    if (!bOk)
-        Die("the simulated driver refused a request");
-    return nReturned;
-}
-
 void GetUnits(sim::Unit (&aUnit)[sim::kSlots]) {
-    if (SimRequest(simctl::IOCTL_SIM_GET_UNITS, aUnit, sizeof aUnit) != sizeof aUnit)
-        Die("short answer to the units request");
+    tickbench::GetDriverUnits(aUnit);
 }
 
 void ClearDriverLog() {
-    SimRequest(simctl::IOCTL_SIM_CLEAR_LOG, nullptr, 0);
+    tickbench::ClearKernelDriverLog();
 }
 
 tickbench::Counts CountDriverLog() {
-    static uint8_t abBuffer[sizeof(simctl::LogHeader) + sim::kLogEntries * sizeof(sim::LogEntry)];
-    DWORD nReturned = SimRequest(simctl::IOCTL_SIM_GET_LOG, abBuffer, sizeof abBuffer);
-    if (nReturned < sizeof(simctl::LogHeader))
-        Die("short answer to the log request");
-    std::vector<sim::LogEntry> entries((nReturned - sizeof(simctl::LogHeader)) /
-                                       sizeof(sim::LogEntry));
-    if (!entries.empty()) {
-        std::memcpy(entries.data(), abBuffer + sizeof(simctl::LogHeader),
-                    entries.size() * sizeof(sim::LogEntry));
-    }
-    return tickbench::CountLog(entries.data(), static_cast<int>(entries.size()));
+    return tickbench::CountKernelDriverLog();
 }
 
 #endif

@@ -32,7 +32,7 @@ TEST_F(GermanReadme, PathNamesTheGermanDocument) {
 TEST_F(GermanReadme, EnglishDocumentAloneIsUnavailable) {
     ASSERT_TRUE(m_folder.MakeFile(L"Readme\\Readme_EN.htm"));
     CShellExecuteRecorder shell;
-    ASSERT_TRUE(shell.Ready()) << "ShellExecuteW is not imported by this test program";
+    ASSERT_TRUE(shell.Ready()) << "GetProcAddress is not imported by this test program";
 
     EXPECT_FALSE(IsReadmeAvailable()) << Narrow(GetReadmePath());
     OpenReadme();

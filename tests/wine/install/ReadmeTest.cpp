@@ -71,7 +71,7 @@ TEST_F(ReadmeTest, TrailingBackslashIsDoubledAndKept) {
     EXPECT_EQ(m_folder.Path() + L"\\\\Readme\\Readme_EN.htm", GetReadmePath());
 
     CShellExecuteRecorder shell;
-    ASSERT_TRUE(shell.Ready()) << "ShellExecuteW is not imported by this test program";
+    ASSERT_TRUE(shell.Ready()) << "GetProcAddress is not imported by this test program";
     OpenReadme();
     ASSERT_EQ(1u, shell.Calls().size()) << "the doubled backslash still names the document";
     EXPECT_EQ(m_folder.Path() + L"\\\\Readme\\Readme_EN.htm", shell.Calls()[0].file)
@@ -97,7 +97,7 @@ TEST_F(ReadmeTest, OpenReadmeHandsTheDocumentToTheShell) {
     InstallEnglishDocument();
     ASSERT_TRUE(m_key.SetString(nullptr, m_folder.Path())) << m_key.Error();
     CShellExecuteRecorder shell;
-    ASSERT_TRUE(shell.Ready()) << "ShellExecuteW is not imported by this test program";
+    ASSERT_TRUE(shell.Ready()) << "GetProcAddress is not imported by this test program";
 
     OpenReadme();
 
@@ -117,7 +117,7 @@ TEST_F(ReadmeTest, OpenReadmeDoesNothingWhenUnavailable) {
     ASSERT_TRUE(m_folder.MakeFolder(L"Readme"));
     ASSERT_TRUE(m_key.SetString(nullptr, m_folder.Path())) << m_key.Error();
     CShellExecuteRecorder shell;
-    ASSERT_TRUE(shell.Ready()) << "ShellExecuteW is not imported by this test program";
+    ASSERT_TRUE(shell.Ready()) << "GetProcAddress is not imported by this test program";
 
     OpenReadme();
 

@@ -35,6 +35,18 @@ HINSTANCE WINAPI RecordShellExecute(HWND hwnd, LPCWSTR szVerb, LPCWSTR szFile, L
     return reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(42));  // above 32: success
 }
 
+// The program loads the shell only when it opens the readme and looks ShellExecuteW up by name;
+// while a recorder is alive, that look-up hands out the recorder instead.
+FARPROC(WINAPI* g_pGetProcAddress)(HMODULE, LPCSTR) = nullptr;
+
+FARPROC WINAPI RecordingGetProcAddress(HMODULE hModule, LPCSTR szName) {
+    if (hModule != NULL && (reinterpret_cast<ULONG_PTR>(szName) >> 16) != 0 &&
+        std::strcmp(szName, "ShellExecuteW") == 0) {
+        return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&RecordShellExecute));
+    }
+    return g_pGetProcAddress(hModule, szName);
+}
+
 // The import slot through which this executable calls szFunction of szDll.
 void** FindImportSlot(const char* szDll, const char* szFunction) {
     BYTE* pBase = reinterpret_cast<BYTE*>(GetModuleHandleW(NULL));
@@ -224,11 +236,12 @@ bool CScratchFolder::MakeFile(const std::wstring& relative) {
 
 CShellExecuteRecorder::CShellExecuteRecorder() {
     g_shellCalls.clear();
-    void** pSlot = FindImportSlot("shell32.dll", "ShellExecuteW");
+    void** pSlot = FindImportSlot("kernel32.dll", "GetProcAddress");
     if (pSlot == nullptr)
         return;
     m_pOriginal = *pSlot;
-    if (WriteSlot(pSlot, reinterpret_cast<void*>(&RecordShellExecute)))
+    g_pGetProcAddress = reinterpret_cast<decltype(g_pGetProcAddress)>(m_pOriginal);
+    if (WriteSlot(pSlot, reinterpret_cast<void*>(&RecordingGetProcAddress)))
         m_pSlot = pSlot;
 }
 

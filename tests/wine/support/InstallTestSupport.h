@@ -65,7 +65,8 @@ private:
 };
 
 // Every call to ShellExecuteW from this program, while a recorder is alive, is recorded and
-// answered as a success instead of reaching the shell.
+// answered as a success instead of reaching the shell (the recorder stands in for the function
+// when the program looks it up).
 struct ShellCall {
     HWND hwnd;
     std::wstring verb, file, parameters, directory;

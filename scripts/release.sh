@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# The release command: installs what is missing, builds the Release Tkdp3340.exe (i686,
+# statically linked, stripped) in build/release, checks it (scripts/check-release.sh) and writes
+# dist/Tkdp3340.exe and dist/SHA256SUMS. No Wine step. dist/ is replaced as a whole and only when
+# every check passed: it holds either the previous release or the new one, never a mix.
+# Prints the path, the size and the SHA-256, and whether the work tree had uncommitted changes.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$root"
+
+bash scripts/setup.sh || { echo "release: setup failed"; exit 1; }
+
+# What the program is built from: a commit, and whether the tree differs from it.
+source_line="not a git work tree: no commit to name"
+if commit=$(git rev-parse --short=12 HEAD 2>/dev/null); then
+    if [ -n "$(git status --porcelain --untracked-files=normal)" ]; then
+        source_line="DIRTY work tree (uncommitted changes on commit $commit): not a release of any commit"
+    else
+        source_line="commit $commit, clean work tree"
+    fi
+fi
+
+echo "== release: build (build/release)"
+exe=$(bash scripts/release-build.sh . build/release) || { echo "release: the build failed"; exit 1; }
+echo "== release: check $exe"
+bash scripts/check-release.sh "$exe" || { echo "release: dist/ left as it was"; exit 1; }
+
+stage=$(mktemp -d "$root/build/dist-stage.XXXXXX")
+old=
+cleanup() {
+    # An interrupted swap puts the previous dist/ back.
+    if [ -n "$old" ] && [ -d "$old" ] && [ ! -e dist ]; then mv "$old" dist; fi
+    rm -rf "$stage" ${old:+"$old"}
+}
+trap cleanup EXIT
+cp "$exe" "$stage/Tkdp3340.exe"
+(cd "$stage" && sha256sum Tkdp3340.exe >SHA256SUMS && sha256sum --quiet -c SHA256SUMS) ||
+    { echo "release: the staged copy does not match its checksum; dist/ left as it was"; exit 1; }
+chmod 755 "$stage"
+if [ -e dist ]; then
+    old=$(mktemp -d "$root/build/dist-old.XXXXXX")
+    rmdir "$old"
+    mv dist "$old"
+fi
+mv "$stage" dist
+
+hash=$(cut -d' ' -f1 dist/SHA256SUMS)
+echo "$root/dist/Tkdp3340.exe  $(stat -c %s dist/Tkdp3340.exe) bytes  sha256 $hash  ($source_line)"
