@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Proves that the Release program is reproducible: copies the source (what git tracks, plus new
 # files it does not ignore) to two folders at different paths, builds the Release Tkdp3340.exe
-# in each, one after the other (so at different times), and compares the bytes. Leaves
-# BUILD_DIR/ctest-junit.xml with one test, release_build_is_reproducible, for
-# scripts/test-summary.sh; exits 1 when the two programs differ or could not be built.
+# in each, one after the other (so at different times), and compares the bytes; then runs the
+# release checks on it. Leaves BUILD_DIR/ctest-junit.xml with two tests,
+# release_build_is_reproducible and release_checks_pass, for scripts/test-summary.sh; exits 1
+# when either fails.
 #
 #   scripts/repro-check.sh [BUILD_DIR]   (default build/repro)
 set -uo pipefail
@@ -15,20 +16,23 @@ case $dir in /*) ;; *) dir=$root/$dir ;; esac
 rm -rf "$dir"
 mkdir -p "$dir"
 started=$SECONDS
-result() {  # status (run or fail), message
-    local status=$1 failures=0
-    [ "$status" = run ] || failures=1
+cases=
+failures=0
+result() {  # test name, status (run or fail), message
+    [ "$2" = run ] || failures=$((failures + 1))
+    cases+="  <testcase name=\"$1\" classname=\"repro\" time=\"$((SECONDS - started))\" status=\"$2\">
+    <system-out>$3</system-out>
+  </testcase>
+"
     cat >"$dir/ctest-junit.xml" <<XML
 <?xml version="1.0" encoding="UTF-8"?>
-<testsuite name="repro" tests="1" failures="$failures">
-  <testcase name="release_build_is_reproducible" classname="repro" time="$((SECONDS - started))" status="$status">
-    <system-out>$2</system-out>
-  </testcase>
-</testsuite>
+<testsuite name="repro" failures="$failures">
+$cases</testsuite>
 XML
-    echo "repro: $2"
-    [ "$status" = run ]
+    echo "repro: $3"
+    [ "$2" = run ]
 }
+repro() { result release_build_is_reproducible "$@"; }
 
 # Two places whose paths differ in length and depth, so a leaked path shows as a difference.
 first=$dir/a/src
@@ -38,23 +42,32 @@ for copy in "$first" "$second"; do
     git ls-files -z --cached --others --exclude-standard |
         while IFS= read -r -d '' f; do [ -e "$f" ] && printf '%s\0' "$f"; done |
         tar --null -T - -cf - | tar -xf - -C "$copy" ||
-        { result fail "could not copy the source to $copy"; exit 1; }
+        { repro fail "could not copy the source to $copy"; exit 1; }
 done
 
 echo "== repro: build the Release program in $first and in $second"
 exe1=$(bash scripts/release-build.sh "$first" "$dir/a/build") ||
-    { result fail "the first build failed (log: $dir/a/build.build.log)"; exit 1; }
+    { repro fail "the first build failed (log: $dir/a/build.build.log)"; exit 1; }
 exe2=$(bash scripts/release-build.sh "$second" "$dir/b/somewhere/else/build") ||
-    { result fail "the second build failed (log: $dir/b/somewhere/else/build.build.log)"; exit 1; }
+    { repro fail "the second build failed (log: $dir/b/somewhere/else/build.build.log)"; exit 1; }
 
 hash1=$(sha256sum "$exe1" | cut -d' ' -f1)
 hash2=$(sha256sum "$exe2" | cut -d' ' -f1)
 if cmp -s "$exe1" "$exe2"; then
-    result run "the two builds are the same $(stat -c %s "$exe1") bytes, sha256 $hash1"
+    repro run "the two builds are the same $(stat -c %s "$exe1") bytes, sha256 $hash1"
 else
     # Offsets are decimal and 1-based, as cmp counts them.
-    result fail "the two builds differ: sha256 $hash1 and $hash2, $(cmp -l "$exe1" "$exe2" |
+    repro fail "the two builds differ: sha256 $hash1 and $hash2, $(cmp -l "$exe1" "$exe2" |
         wc -l) bytes differ, first at offsets $(cmp -l "$exe1" "$exe2" | head -n 8 |
         awk '{print $1}' | tr '\n' ' ')"
+    exit 1
+fi
+
+# What scripts/release.sh checks before it writes dist/.
+if checks=$(bash scripts/check-release.sh "$exe1" 2>&1); then
+    result release_checks_pass run "$(tr '\n' ';' <<<"$checks")"
+else
+    echo "$checks"
+    result release_checks_pass fail "$(tail -n 1 <<<"$checks")"
     exit 1
 fi

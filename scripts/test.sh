@@ -4,6 +4,7 @@
 #   wine    the cross-built suites in process under Wine,          } for each Windows architecture
 #   e2e     the real programs with the simulated kernel driver,    } this machine runs
 #   fuzz    each libFuzzer target for 20 s;
+#   repro   the Release program built twice in two folders, byte for byte, and its release checks;
 #   run     scripts/run.sh as a newcomer without a display runs it;
 # and ends with "N passed, N failed". Where 32-bit programs cannot run (or KP_WINE_ARCHS=x86_64
 # says so), the Windows stages test the x86_64 build, and the shipped i686 exe is still built and
@@ -101,6 +102,11 @@ fi
 results+=(build/fuzz)
 bash scripts/fuzz.sh --ctest build/fuzz 20 || broken=$((broken + 1))
 stage_done fuzz
+
+# The Release program built twice, from copies of the source at two paths, and its release checks.
+results+=(build/repro)
+bash scripts/repro-check.sh build/repro || true
+stage_done repro
 
 # The README's run command on a copy of the tree, with a build folder and prefix of its own.
 echo "== run: scripts/run.sh on a fresh copy of the tree, under Xvfb"
