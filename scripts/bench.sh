@@ -4,6 +4,7 @@
 # does not run it. Builds in folders of its own:
 #   build/b-cross    Debug, as the tests build it: Tkdp3340.exe and the programs of bench/
 #   build/b-release  Release: Tkdp3340.exe and bench/mindialog
+# (with the suffix -x86_64 where the x86_64 build is measured)
 #   build/b-cross64  the simulated kernel-mode driver and simctl
 # and runs in a Wine prefix of its own (KP_WINEPREFIX, default build/b-prefix) with the simulated
 # driver installed; its wineserver is stopped at the end.
@@ -41,21 +42,28 @@ jobs=$(nproc)
 
 bash scripts/setup.sh || { echo "bench: setup failed"; exit 1; }
 mkdir -p build
+source scripts/wine-env.sh
+# The shipped i686 programs where they run here, else the x86_64 build (KP_WINE_ARCHS chooses).
+archs=$(kp_wine_archs) || exit 1
+arch=${archs%% *}
+[ "$arch" = i686 ] || echo "this machine cannot run 32-bit programs: measuring the x86_64 build"
+sfx=
+[ "$arch" = i686 ] || sfx=-$arch
 
 build() {  # dir, build type, targets...
     local dir=$1 type=$2
     shift 2
-    cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE="$type" \
+    cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$(kp_toolchain "$arch")" -DCMAKE_BUILD_TYPE="$type" \
         -DCMAKE_PROJECT_KestalPanel_INCLUDE="$root/bench/bench.cmake" >"$dir.configure.log" 2>&1 ||
         { cat "$dir.configure.log"; return 1; }
     cmake --build "$dir" -j "$jobs" --target "$@" >"$dir.build.log" 2>&1 ||
         { tail -n 60 "$dir.build.log"; return 1; }
 }
-echo "== bench: build (build/b-cross, build/b-release, build/b-cross64)"
-build build/b-cross Debug Tkdp3340 mindialog tickbench_sim tickbench_drv launchbench drvprobe ||
+echo "== bench: build (build/b-cross$sfx, build/b-release$sfx, build/b-cross64)"
+build build/b-cross$sfx Debug Tkdp3340 mindialog tickbench_sim tickbench_drv launchbench drvprobe ||
     exit 1
-build build/b-release Release Tkdp3340 mindialog || exit 1
-build build/b-release Release baretemplate openbench || exit 1
+build build/b-release$sfx Release Tkdp3340 mindialog || exit 1
+build build/b-release$sfx Release baretemplate openbench || exit 1
 bash scripts/sim-build.sh build/b-cross64 || exit 1
 
 echo "== bench: prefix $KP_WINEPREFIX and the simulated driver"
@@ -72,29 +80,29 @@ load_demo() {
 }
 
 echo
-echo "machine: $(nproc) CPUs, $(wine --version 2>/dev/null), load average at start:" \
+echo "machine: $(nproc) CPUs, $("$kp_wine" --version 2>/dev/null), $arch programs, load average at start:" \
     "$(cut -d' ' -f1-3 /proc/loadavg)"
 echo
 
 echo "---- 1. one refresh tick in process (the real dialog, in-process simulation) ----"
-wexe build/b-cross/tickbench_sim.exe "$(winpath "$demo")" 5000
+wexe build/b-cross$sfx/tickbench_sim.exe "$(winpath "$demo")" 5000
 echo
 
 echo "---- 2. one refresh tick through the simulated kernel-mode driver ----"
 load_demo
-wexe build/b-cross/tickbench_drv.exe 1000
+wexe build/b-cross$sfx/tickbench_drv.exe 1000
 printf 'drvprobe, one open-exchange-close of IOCTL_DRV_GET_IN_USE (mean of 2000): %s us\n' \
-    "$(wexe build/b-cross/tools/drvprobe/drvprobe.exe bench 2000 | awk '{print $3}')"
+    "$(wexe build/b-cross$sfx/tools/drvprobe/drvprobe.exe bench 2000 | awk '{print $3}')"
 echo
 
 echo "---- 3. launch to visible dialog ($launches launches each, in turns) ----"
 load_demo
 title="KESTAL-3 5 9 Driver Settings"
 for type in Debug Release; do
-    dir=build/b-cross
-    [ "$type" = Release ] && dir=build/b-release
+    dir=build/b-cross$sfx
+    [ "$type" = Release ] && dir=build/b-release$sfx
     echo "$type builds:"
-    wexe build/b-cross/launchbench.exe "$launches" 1000 \
+    wexe build/b-cross$sfx/launchbench.exe "$launches" 1000 \
         Tkdp3340 "$title" "$(winpath "$root/$dir/app/Tkdp3340.exe")" \
         mindialog "Minimal Dialog" "$(winpath "$root/$dir/mindialog.exe")" | sed 's/^/  /'
 done
@@ -102,18 +110,17 @@ echo
 
 echo "---- 4. size and working set ----"
 size() { stat -c %s "$1"; }
-stripped() { i686-w64-mingw32-strip -o "$1.stripped" "$1" && size "$1.stripped"; }
+stripped() { "$arch-w64-mingw32-strip" -o "$1.stripped" "$1" && size "$1.stripped"; }
 for type in Debug Release; do
-    dir=build/b-cross
-    [ "$type" = Release ] && dir=build/b-release
+    dir=build/b-cross$sfx
+    [ "$type" = Release ] && dir=build/b-release$sfx
     for exe in "$dir/app/Tkdp3340.exe" "$dir/mindialog.exe"; do
         printf '%-8s %-14s %9d bytes as linked, %9d bytes stripped\n' "$type" \
             "$(basename "$exe")" "$(size "$exe")" "$(stripped "$exe")"
     done
 done
 # /proc of the Linux process that hosts the Debug exe, after 2 s with the dialog open.
-source scripts/wine-env.sh
-timeout -k 5 60 wine build/b-cross/app/Tkdp3340.exe </dev/null >/dev/null 2>&1 &
+timeout -k 5 60 "$kp_wine" build/b-cross$sfx/app/Tkdp3340.exe </dev/null >/dev/null 2>&1 &
 launcher=$!
 sleep 2
 panel=
@@ -136,9 +143,9 @@ echo
 overhead_launches=$((launches > 21 ? launches : 21))
 echo "---- 5. launch overhead over the bare settings template (Release; $overhead_launches" \
     "launches each, in turns) ----"
-rel=build/b-release
+rel=build/b-release$sfx
 load_demo
-wexe build/b-cross/launchbench.exe "$overhead_launches" 300 \
+wexe build/b-cross$sfx/launchbench.exe "$overhead_launches" 300 \
     Tkdp3340 "$title" "$(winpath "$root/$rel/app/Tkdp3340.exe")" \
     baretemplate "Bare Settings Template" \
     "$(winpath "$root/$rel/baretemplate.exe") $(winpath "$root/$rel/app/Tkdp3340.exe")" \
