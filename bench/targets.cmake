@@ -38,7 +38,8 @@ target_link_options(mindialog PRIVATE -municode)
 # overhead.
 add_executable(baretemplate WIN32 ${kp_bench}/baretemplate/BareTemplate.cpp
                ${kp_bench}/baretemplate/BareTemplate.rc)
-target_include_directories(baretemplate PRIVATE ${CMAKE_SOURCE_DIR}/res)
+# The x86_64 build's manifest is made in the binary folder of res/.
+target_include_directories(baretemplate PRIVATE ${CMAKE_SOURCE_DIR}/res ${CMAKE_BINARY_DIR}/res)
 target_compile_definitions(baretemplate PRIVATE UNICODE _UNICODE)
 target_link_libraries(baretemplate PRIVATE kp_warnings comctl32 user32)
 target_link_options(baretemplate PRIVATE -municode)
