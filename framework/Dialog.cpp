@@ -14,6 +14,8 @@ constexpr size_t kExSize = 26;
 constexpr size_t kStyleOffset = 0;
 constexpr size_t kXOffset = 10;
 constexpr size_t kSize = 18;
+// Far above any real template: the copy's size is then computed without wrapping around.
+constexpr DWORD kMaxTemplateSize = 1 << 20;
 
 template <class T>
 T ReadAt(const void* pBase, size_t nOffset) {
@@ -58,7 +60,7 @@ INT_PTR CDialog::DoModal() {
     HGLOBAL hData = hRes != nullptr ? ::LoadResource(hInstance, hRes) : nullptr;
     const void* pTemplate = hData != nullptr ? ::LockResource(hData) : nullptr;
     DWORD nSize = hRes != nullptr ? ::SizeofResource(hInstance, hRes) : 0;
-    if (pTemplate == nullptr || nSize < kSize) {
+    if (pTemplate == nullptr || nSize < kSize || nSize > kMaxTemplateSize) {
         return -1;
     }
 
