@@ -45,19 +45,18 @@ if ! cmake --build "$e2e" -j "$jobs" >"$e2e.build.log" 2>&1; then
     exit 1
 fi
 
-# Xvfb on request: the prefix's graphics driver is switched for the run, which takes a new
-# wineserver; the registry is written by a server that ends on its own (-w), not killed.
+# Xvfb on request: the prefix script switches the desktop's graphics driver, which takes a new
+# wineserver.
 xvfb_pid=
 if [ "${KP_E2E_XVFB:-0}" = 1 ]; then
-    timeout -k 5 30 wineserver -k 2>/dev/null
     rm -f "$e2e.display"
     Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$e2e.display" >/dev/null 2>&1 &
     xvfb_pid=$!
     for _ in $(seq 100); do [ -s "$e2e.display" ] && break; sleep 0.1; done
     export DISPLAY=:$(tr -d '\n' <"$e2e.display")
     export KP_WINE_GRAPHICS=x11
-    timeout -k 5 60 "$kp_wine" reg delete 'HKCU\Software\Wine\Drivers' /v Graphics /f >/dev/null 2>&1 </dev/null
-    timeout -k 5 60 wineserver -w
+    bash scripts/wine-prefix.sh stop
+    bash scripts/wine-prefix.sh start || { echo "e2e: the prefix did not start on Xvfb"; exit 1; }
 fi
 
 echo "== e2e: install the simulated driver"
@@ -69,9 +68,10 @@ mkdir -p "$e2e/test-results"
 ctest --test-dir "$e2e" --output-on-failure -j "$jobs" --output-junit "$e2e/ctest-junit.xml"
 
 if [ -n "$xvfb_pid" ]; then
-    timeout -k 5 30 wineserver -k 2>/dev/null
-    timeout -k 5 60 "$kp_wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1 </dev/null
-    timeout -k 5 60 wineserver -w
+    # Headless again, as the rest of the run expects.
+    unset KP_WINE_GRAPHICS
+    bash scripts/wine-prefix.sh stop
+    bash scripts/wine-prefix.sh start
     kill "$xvfb_pid" 2>/dev/null
     wait "$xvfb_pid" 2>/dev/null
 fi
