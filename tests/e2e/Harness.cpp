@@ -163,7 +163,12 @@ RunResult Wine(const std::string& exe, const std::vector<std::string>& args, int
 }
 
 std::string Simctl(const std::vector<std::string>& args) {
-    RunResult r = Wine(Cross64Dir() + "/sim/simctl/simctl.exe", args, 30);
+    const std::string simctl = Cross64Dir() + "/sim/simctl/simctl.exe";
+    RunResult r = Wine(simctl, args, 30);
+    // simctl names the reason of every failure; a failure without a word is Wine not having
+    // started it at all, seen once in a long while on a loaded machine: start it again.
+    if (r.nStatus != 0 && r.out.empty() && r.err.empty())
+        r = Wine(simctl, args, 30);
     std::string command;
     for (const std::string& arg : args)
         command += " " + arg;
