@@ -23,9 +23,8 @@ done
 # Starts the prefix's wineserver and services unless they already run.
 bash "$root/scripts/wine-prefix.sh" start >/dev/null 2>&1 </dev/null || true
 
-# The 64-bit loader runs the 64-bit sc and reg.
-w64() { timeout -k 5 60 "$kp_wine" "$@" </dev/null; }
-w() { w64 "$@" >/dev/null 2>&1; }
+w() { timeout -k 5 60 "$kp_wine" "$@" </dev/null >/dev/null 2>&1; }
+w64() { timeout -k 5 60 "$kp_wine64" "$@" </dev/null; }
 # RUNNING, STOPPED, ... or nothing while the service does not exist.
 service_state() {
     { w64 sc query tkwmsim 2>/dev/null || true; } | sed -n 's/^ *STATE *: *[0-9]* *\([A-Z_]*\).*/\1/p'

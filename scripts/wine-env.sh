@@ -6,12 +6,18 @@ export WINEARCH=win64
 export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko installer dialogs: the panel needs neither.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
-# Every program starts through the 64-bit loader. Debian's wine, wineboot and winepath wrappers
-# pick the 32-bit loader whenever it is installed, even where the kernel refuses to run it; the
-# 64-bit loader hands a 32-bit program on to its 32-bit sibling by itself.
-export WINELOADER=${KP_WINE_LOADER:-/usr/lib/wine/wine64}
-kp_wine=$WINELOADER
-kp_wine32=$(dirname "$WINELOADER")/wine
+# Debian's wine wrapper picks the 32-bit loader whenever it is installed, even where the kernel
+# refuses to run it. So where 32-bit programs are tested (KP_WINE_ARCHS, or found out here),
+# Wine is called through the wrapper as always; elsewhere through the 64-bit loader itself,
+# which then has to be named in WINELOADER for the processes it starts.
+kp_wine64=${KP_WINE_LOADER:-/usr/lib/wine/wine64}
+kp_wine32=$(dirname "$kp_wine64")/wine
+case " ${KP_WINE_ARCHS:-} " in
+    *" i686 "*) kp_wine=wine ;;
+    " x86_64 ") kp_wine=$kp_wine64 ;;
+    *) if "$kp_wine32" --version >/dev/null 2>&1; then kp_wine=wine; else kp_wine=$kp_wine64; fi ;;
+esac
+[ "$kp_wine" = wine ] || export WINELOADER=$kp_wine64
 
 # Z:\... for a Unix path: every file of the project is reachable through drive Z.
 kp_winpath() {
@@ -24,8 +30,8 @@ kp_winpath() {
 # runs the 32-bit loader, else "x86_64". KP_WINE_ARCHS=x86_64 (or i686) forces the choice.
 # Returns 1, after a line that says what is missing, when the asked-for programs cannot run.
 kp_wine_archs() {
-    if ! timeout -k 5 30 "$kp_wine" --version >/dev/null 2>&1; then
-        echo "Wine's 64-bit loader $kp_wine does not start: install Debian's wine and wine64" \
+    if ! timeout -k 5 30 "$kp_wine64" --version >/dev/null 2>&1; then
+        echo "Wine's 64-bit loader $kp_wine64 does not start: install Debian's wine and wine64" \
             "packages (bash scripts/setup.sh does)" >&2
         return 1
     fi
