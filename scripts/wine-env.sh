@@ -65,3 +65,19 @@ kp_cross_dir() {
 kp_toolchain() {
     echo "cmake/mingw-$1.cmake"
 }
+
+# The wineservers that serve this prefix, as "wineserver PID alive (ITS FOLDER)"; more than one
+# is two servers for one prefix. A server is known by the WINEPREFIX of its environment.
+kp_wineserver_state() {
+    local prefix pid found=() env
+    prefix=$(realpath -m "$WINEPREFIX")
+    for pid in $(pgrep '^wineserver'); do
+        env=$(tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | sed -n 's/^WINEPREFIX=//p')
+        [ -n "$env" ] && [ "$(realpath -m "$env")" = "$prefix" ] && found+=("$pid")
+    done
+    case ${#found[@]} in
+        0) echo "no wineserver for this prefix" ;;
+        1) echo "wineserver ${found[0]} alive ($(readlink "/proc/${found[0]}/cwd" 2>/dev/null))" ;;
+        *) echo "${#found[@]} wineservers for this prefix: ${found[*]}" ;;
+    esac
+}
