@@ -157,22 +157,55 @@ RunResult Wine(const std::string& exe, const std::vector<std::string>& args, int
                const std::vector<std::string>& env) {
     std::vector<std::string> argv = {"bash", SourceDir() + "/scripts/wine-exec.sh", exe};
     argv.insert(argv.end(), args.begin(), args.end());
-    std::vector<std::string> allEnv = {"KP_WINE_TIMEOUT=" + std::to_string(nTimeoutSec)};
+    const std::string log = NewWineLog(exe);
+    std::vector<std::string> allEnv = {"KP_WINE_TIMEOUT=" + std::to_string(nTimeoutSec),
+                                       "KP_WINE_LOG=" + log};
     allEnv.insert(allEnv.end(), env.begin(), env.end());
-    return Run(argv, nTimeoutSec + 10, allEnv);
+    RunResult result = Run(argv, nTimeoutSec + 10, allEnv);
+    result.wineLog = log;
+    return result;
+}
+
+std::string RunResult::Report() const {
+    std::string report = out + err;
+    if (!report.empty() && report.back() != '\n')
+        report += '\n';
+    report += nStatus == -1 ? "killed" : "exit status " + std::to_string(nStatus);
+    if (!wineLog.empty())
+        report += "; Wine's log " + wineLog + ":\n" + WineLogTail(wineLog);
+    return report;
+}
+
+std::string NewWineLog(const std::string& program) {
+    static int s_nStarts = 0;
+    const std::string dir = ResultsDir() + "/wine-logs";
+    mkdir(dir.c_str(), 0755);
+    std::string name = program.substr(program.find_last_of("/\\") + 1);
+    return dir + "/" + std::to_string(getpid()) + "-" + std::to_string(++s_nStarts) + "-" + name +
+           ".log";
+}
+
+std::string WineLogTail(const std::string& path) {
+    std::ifstream in(path);
+    std::vector<std::string> lines;
+    std::string line;
+    while (std::getline(in, line))
+        lines.push_back(line);
+    if (lines.empty())
+        return "  | (empty: the script did not get to write it)\n";
+    std::string tail;
+    for (size_t i = lines.size() > 20 ? lines.size() - 20 : 0; i < lines.size(); ++i)
+        tail += "  | " + lines[i] + "\n";
+    return tail;
 }
 
 std::string Simctl(const std::vector<std::string>& args) {
     const std::string simctl = Cross64Dir() + "/sim/simctl/simctl.exe";
     RunResult r = Wine(simctl, args, 30);
-    // simctl names the reason of every failure; a failure without a word is Wine not having
-    // started it at all, seen once in a long while on a loaded machine: start it again.
-    if (r.nStatus != 0 && r.out.empty() && r.err.empty())
-        r = Wine(simctl, args, 30);
     std::string command;
     for (const std::string& arg : args)
         command += " " + arg;
-    EXPECT_EQ(0, r.nStatus) << "simctl" << command << "\n" << r.err;
+    EXPECT_EQ(0, r.nStatus) << "simctl" << command << "\n" << r.Report();
     return r.out;
 }
 
@@ -215,7 +248,7 @@ std::vector<LogLine> ReadLog() {
 
 std::vector<std::string> DrvProbe(const std::vector<std::string>& args) {
     RunResult r = Wine(CrossDir() + "/tools/drvprobe/drvprobe.exe", args, 60);
-    EXPECT_EQ(0, r.nStatus) << r.err;
+    EXPECT_EQ(0, r.nStatus) << r.Report();
     std::vector<std::string> lines;
     std::istringstream in(r.out);
     std::string line;
@@ -264,7 +297,8 @@ UiProbe::UiProbe(const std::vector<std::string>& env) {
         return;
     int nErr =
         open((ResultsDir() + "/uiprobe.stderr").c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-    std::vector<std::string> allEnv = {"KP_WINE_TIMEOUT=300"};
+    m_log = NewWineLog("uiprobe.exe");
+    std::vector<std::string> allEnv = {"KP_WINE_TIMEOUT=300", "KP_WINE_LOG=" + m_log};
     allEnv.insert(allEnv.end(), env.begin(), env.end());
     m_pid = Spawn(
         {"bash", SourceDir() + "/scripts/wine-exec.sh", CrossDir() + "/tools/uiprobe/uiprobe.exe"},
@@ -287,7 +321,7 @@ UiProbe::~UiProbe() {
     close(m_nIn);
     double deadline = Now() + 10;
     int nStatus = 0;
-    while (waitpid(m_pid, &nStatus, WNOHANG) != m_pid) {
+    while (!m_bReaped && waitpid(m_pid, &nStatus, WNOHANG) != m_pid) {
         if (Now() > deadline) {
             KillGroup(m_pid);
             waitpid(m_pid, &nStatus, 0);
@@ -318,9 +352,29 @@ std::string UiProbe::Do(const std::string& command, int nTimeoutSec) {
         size_t nBefore = m_buffer.size();
         Drain(m_nOut, m_buffer);
         if (m_buffer.size() == nBefore && (fd.revents & (POLLHUP | POLLERR))) {
-            return "err uiprobe ended";
+            return Ended();
         }
     }
+}
+
+std::string UiProbe::Ended() {
+    if (m_bReported)
+        return "err uiprobe ended (reported above)";
+    m_bReported = true;
+    // Its pipe closed: the script that ran it writes the log's last line and ends within moments.
+    int nStatus = 0;
+    bool bEnded = false;
+    for (int i = 0; i < 300 && !bEnded; ++i) {
+        bEnded = waitpid(m_pid, &nStatus, WNOHANG) == m_pid;
+        if (!bEnded)
+            usleep(10000);
+    }
+    std::string status = !bEnded ? "still running"
+                         : WIFEXITED(nStatus)
+                             ? "exit status " + std::to_string(WEXITSTATUS(nStatus))
+                             : "killed by signal " + std::to_string(WTERMSIG(nStatus));
+    m_bReaped = bEnded;
+    return "err uiprobe ended: " + status + "; Wine's log " + m_log + ":\n" + WineLogTail(m_log);
 }
 
 std::string UiProbe::Ok(const std::string& command, int nTimeoutSec) {
@@ -348,7 +402,7 @@ void Environment::SetUp() {
     RunResult install = Run({"bash", SourceDir() + "/scripts/sim-install.sh", Cross64Dir()}, 300);
     ASSERT_EQ(0, install.nStatus) << install.out << install.err;
     probe = Wine(Cross64Dir() + "/sim/simctl/simctl.exe", {"reset"}, 30);
-    ASSERT_EQ(0, probe.nStatus) << probe.err;
+    ASSERT_EQ(0, probe.nStatus) << probe.Report();
 }
 
 void Environment::TearDown() {

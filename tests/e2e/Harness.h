@@ -17,13 +17,19 @@ struct RunResult {
     int nStatus = -1;  // exit status, or -1 when it had to be killed
     std::string out;
     std::string err;
+    std::string wineLog;  // a Windows program's own log of Wine's err lines (see Wine())
+
+    // For a failing assertion: what the program printed and, for a Windows program, its exit
+    // status, the last lines Wine logged for it and whether the prefix's wineserver was there.
+    std::string Report() const;
 };
 
 // Runs a program to its end; killed with its whole process group after nTimeoutSec.
 RunResult Run(const std::vector<std::string>& argv, int nTimeoutSec = 60,
               const std::vector<std::string>& env = {});
 
-// A Windows program run by scripts/wine-exec.sh in the prefix.
+// A Windows program run by scripts/wine-exec.sh in the prefix, with a log of Wine's err lines of
+// its own under ResultsDir()/wine-logs.
 RunResult Wine(const std::string& exe, const std::vector<std::string>& args, int nTimeoutSec = 60,
                const std::vector<std::string>& env = {});
 
@@ -66,6 +72,11 @@ std::vector<std::string> WaitForOpenedDocuments();
 
 std::string Hex(const void* p, size_t n);
 
+// A new log path for one start of a Windows program (KP_WINE_LOG of scripts/wine-exec.sh).
+std::string NewWineLog(const std::string& program);
+// The last lines of such a log: Wine's err lines, then the exit status and wineserver line.
+std::string WineLogTail(const std::string& path);
+
 // uiprobe.exe on pipes: one command line in, one answer line out.
 class UiProbe {
 public:
@@ -80,10 +91,16 @@ public:
     std::string Ok(const std::string& command, int nTimeoutSec = 20);
 
 private:
+    // "err uiprobe ended", with its exit status and Wine's log the first time.
+    std::string Ended();
+
     pid_t m_pid = -1;
     int m_nIn = -1;
     int m_nOut = -1;
     std::string m_buffer;
+    std::string m_log;
+    bool m_bReported = false;
+    bool m_bReaped = false;
 };
 
 // Prefix, driver and installation ready for the whole run; stops a wineserver it started.

@@ -29,7 +29,7 @@ void Reg(const std::vector<std::string>& args) {
     all.push_back("/f");
     all.push_back("/reg:32");
     e2e::RunResult r = e2e::Wine("reg", all, 60);
-    ASSERT_EQ(0, r.nStatus) << r.out << r.err;
+    ASSERT_EQ(0, r.nStatus) << r.Report();
 }
 
 // UTF-16LE bytes of an ASCII text, as reg's REG_BINARY hex.
@@ -158,7 +158,7 @@ TEST_F(HostileRegistry, FolderWithTrailingBackslashOpensTheDoubledPath) {
     Reg({"/ve", "/t", "REG_SZ", "/d", kTrailingFolder});
     e2e::RunResult query = e2e::Wine("reg", {"query", kKey, "/ve", "/reg:32"}, 60);
     EXPECT_NE(std::string::npos, query.out.find("REG_SZ    C:\\tkwmfault\\\r"))
-        << "stored with its trailing backslash: " << query.out;
+        << "stored with its trailing backslash: " << query.Report();
     e2e::ClearOpenedDocuments();
     e2e::PanelSession panel;
     ASSERT_TRUE(panel.Up());

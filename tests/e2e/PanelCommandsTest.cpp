@@ -269,7 +269,7 @@ TEST(PanelCommands, OutsideCloseRequestRevertsAndKeepsTheDialogOpen) {
     ASSERT_TRUE(panel.Up());
     panel->Ok("slide " + Id(IDC_SLD_BUFFER) + " 2");
     e2e::RunResult taskkill = e2e::Wine("taskkill", {"/pid", panel.Pid()}, 30);
-    ASSERT_EQ(0, taskkill.nStatus) << taskkill.out << taskkill.err;
+    ASSERT_EQ(0, taskkill.nStatus) << taskkill.Report();
     panel->Ok("idle");
     EXPECT_EQ(e2e::kPanelTitle, panel.Text(0)) << "still open";
     EXPECT_EQ(5, panel.Slider(IDC_SLD_BUFFER).nPos);

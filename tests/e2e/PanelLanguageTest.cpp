@@ -70,7 +70,7 @@ std::string DocumentPath(const std::string& document) {
 
 void Reg(const std::vector<std::string>& args) {
     e2e::RunResult r = e2e::Wine("reg", args, 60);
-    EXPECT_EQ(0, r.nStatus) << "reg " << args[0] << "\n" << r.out << r.err;
+    EXPECT_EQ(0, r.nStatus) << "reg " << args[0] << "\n" << r.Report();
 }
 
 // The installation without its readme folder (the key's default value) for one test.

@@ -38,7 +38,7 @@ TEST(PanelShell, SecondStartLeavesTheNoDeviceDialogRunning) {
     // Same language: the second instance looks for the title in its own language.
     e2e::RunResult second = e2e::Wine(e2e::PanelExe(), {}, 30, {"LC_ALL=en_US.UTF-8"});
     EXPECT_EQ(0, second.nStatus) << "the second instance ends by itself, showing nothing\n"
-                                 << second.err;
+                                 << second.Report();
     EXPECT_EQ(e2e::kPanelTitle, panel.Text(0));
     EXPECT_EQ("enabled=1 visible=1", panel->Ok("state 1").substr(0, 19));
     EXPECT_EQ("0", panel.PressClosingKey("enter")) << "the first instance ran on undisturbed";
@@ -58,7 +58,7 @@ TEST(PanelShell, SecondStartBringsTheNoDeviceDialogToTheFront) {
     other.Ok("wait 10000 uiprobe fixture", 30);
     ASSERT_EQ("ok 0", panel->Do("front")) << "another program's window has come to the front";
     e2e::RunResult second = e2e::Wine(e2e::PanelExe(), {}, 30, {"LC_ALL=en_US.UTF-8"});
-    EXPECT_EQ(0, second.nStatus) << second.err;
+    EXPECT_EQ(0, second.nStatus) << second.Report();
     EXPECT_EQ("ok 1", panel->Do("front"));
     EXPECT_EQ("0", panel.PressClosingKey("enter"));
 }

@@ -178,7 +178,7 @@ TEST(Panel, SecondStartLeavesTheFirstRunning) {
     Panel panel;
     ASSERT_TRUE(panel.Up());
     e2e::RunResult second = e2e::Wine(e2e::PanelExe(), {}, 30);
-    EXPECT_NE(-1, second.nStatus) << "the second instance ended by itself";
+    EXPECT_NE(-1, second.nStatus) << "the second instance ended by itself\n" << second.Report();
     EXPECT_EQ(kTitle, panel->Ok("text 0"));
     panel.Close();
 }

@@ -37,14 +37,14 @@ TEST(Simctl, BadScenarioNamesTheLineAndChangesNothing) {
     std::string path = e2e::ResultsDir() + "/bad.scn";
     std::ofstream(path, std::ios::binary) << "[slot 0]\nstream-rate = 48000\n[slot 1]\nrat = 4\n";
     e2e::RunResult r = e2e::Wine(e2e::Cross64Dir() + "/sim/simctl/simctl.exe", {"load", path});
-    EXPECT_EQ(1, r.nStatus);
+    EXPECT_EQ(1, r.nStatus) << r.Report();
     EXPECT_EQ("simctl: " + path + ": line 4: unknown key 'rat'\n", r.err);
     EXPECT_EQ(before, Simctl({"show"}));
 }
 
 TEST(Simctl, UnknownCommandIsAnError) {
     e2e::RunResult r = e2e::Wine(e2e::Cross64Dir() + "/sim/simctl/simctl.exe", {"volume", "3"});
-    EXPECT_EQ(1, r.nStatus);
+    EXPECT_EQ(1, r.nStatus) << r.Report();
     EXPECT_NE(std::string::npos, r.err.find("unknown command 'volume'")) << r.err;
 }
 
