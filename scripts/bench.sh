@@ -46,7 +46,7 @@ source scripts/wine-env.sh
 # The shipped i686 programs where they run here, else the x86_64 build (KP_WINE_ARCHS chooses).
 archs=$(kp_wine_archs) || exit 1
 arch=${archs%% *}
-[ "$arch" = i686 ] || echo "this machine cannot run 32-bit programs: measuring the x86_64 build"
+[ "$arch" = i686 ] || kp_x86_64_reason measuring
 sfx=
 [ "$arch" = i686 ] || sfx=-$arch
 

@@ -9,7 +9,7 @@ kp_choose_arch() {
     archs=$(kp_wine_archs) || return 1
     kp_arch=${archs%% *}
     kp_cross=$(kp_cross_dir "$kp_arch")
-    [ "$kp_arch" = i686 ] || echo "this machine cannot run 32-bit programs: showing the x86_64 build"
+    [ "$kp_arch" = i686 ] || kp_x86_64_reason showing
 }
 
 # Builds the panel, uiprobe and the simulated driver.

@@ -58,6 +58,16 @@ kp_wine_archs() {
     esac
 }
 
+# Why a script uses the x86_64 build: "KP_WINE_ARCHS=x86_64: VERB the x86_64 build" where that was
+# asked for, else the machine's own reason.
+kp_x86_64_reason() {  # verb
+    if [ -n "${KP_WINE_ARCHS:-}" ]; then
+        echo "KP_WINE_ARCHS=$KP_WINE_ARCHS: $1 the x86_64 build"
+    else
+        echo "this machine cannot run 32-bit programs: $1 the x86_64 build"
+    fi
+}
+
 # The cross build of each architecture. The x86_64 one also holds the simulated kernel driver.
 kp_cross_dir() {
     case $1 in i686) echo build/cross ;; x86_64) echo build/cross64 ;; esac
