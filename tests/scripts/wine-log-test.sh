@@ -9,7 +9,8 @@ trap 'rm -rf "$work"' EXIT
 
 cat >"$work/loader" <<'LOADER'
 #!/usr/bin/env bash
-echo "out line"
+read -r line
+echo "out line${line:+: $line}"
 echo "0024:err:module:import_dll Library foo.dll not found" >&2
 echo "program says why" >&2
 echo "0100:fixme:hid:handle_IRP_MN_QUERY_ID Unhandled type 00000005" >&2
@@ -28,8 +29,9 @@ fail() {
 run() {  # status (or hang), then KP_WINE_LOG or nothing
     env STATUS="$1" KP_WINE_LOG="${2:-}" KP_WINE_ARCHS=x86_64 KP_WINE_LOADER="$work/loader" \
         KP_WINEPREFIX="$work/prefix" TMPDIR="$work" \
-        bash "$src/scripts/wine-exec.sh" prog.exe >"$work/out" 2>"$work/err"
+        bash "$src/scripts/wine-exec.sh" prog.exe <"$work/in" >"$work/out" 2>"$work/err"
 }
+: >"$work/in"
 
 run 3 "$work/wine.log"
 [ $? -eq 3 ] || fail "the program's exit status 3 was not passed on"
@@ -45,8 +47,13 @@ case $last in
     *) fail "the log does not end with the status and the wineserver: $last" ;;
 esac
 
+# A program that reads its standard input (uiprobe) gets the caller's.
+echo "from the caller" >"$work/in"
 run 0 "$work/ok.log"
 [ $? -eq 0 ] || fail "exit status 0 was not passed on"
+[ "$(cat "$work/out")" = "out line: from the caller" ] ||
+    fail "the program did not get the caller's standard input: $(cat "$work/out")"
+: >"$work/in"
 [ "$(tail -n 1 "$work/ok.log")" = "== prog.exe exit status 0" ] ||
     fail "a clean end is not logged as such: $(tail -n 1 "$work/ok.log")"
 
