@@ -40,7 +40,9 @@ program=$1
 # timeout's signal reaches the program too; its lines are passed on once it has ended. Started
 # in the background, with its standard input kept, so that the shell prints nothing of its own.
 trap 'wait "$child"; finish 143 " (ended by a signal)"' TERM INT
-"$kp_wine" "$@" 2>"$log" <&0 &
+: >"$log"
+# Appending: the explorer may write to its copy after the program's end and the trailer.
+"$kp_wine" "$@" 2>>"$log" <&0 &
 child=$!
 wait "$child"
 finish $?
