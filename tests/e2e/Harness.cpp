@@ -377,6 +377,10 @@ std::string UiProbe::Ended() {
     return "err uiprobe ended: " + status + "; Wine's log " + m_log + ":\n" + WineLogTail(m_log);
 }
 
+std::string UiProbe::WineLog() const {
+    return "uiprobe's Wine log " + m_log + " so far:\n" + WineLogTail(m_log);
+}
+
 std::string UiProbe::Ok(const std::string& command, int nTimeoutSec) {
     std::string answer = Do(command, nTimeoutSec);
     EXPECT_EQ(0u, answer.rfind("ok", 0)) << command << " -> " << answer;

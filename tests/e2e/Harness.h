@@ -89,6 +89,9 @@ public:
     std::string Do(const std::string& command, int nTimeoutSec = 20);
     // The answer without its "ok "; fails the test on "err".
     std::string Ok(const std::string& command, int nTimeoutSec = 20);
+    // Its log so far, for an assertion about a program Wine started on its behalf (the readme
+    // recorder that the shell starts for the panel writes Wine's lines there too).
+    std::string WineLog() const;
 
 private:
     // "err uiprobe ended", with its exit status and Wine's log the first time.

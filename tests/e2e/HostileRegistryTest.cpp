@@ -167,7 +167,8 @@ TEST_F(HostileRegistry, FolderWithTrailingBackslashOpensTheDoubledPath) {
     // The panel hands C:\tkwmfault\\Readme\Readme_EN.htm to the shell; Wine's shell makes
     // the path canonical before it starts the handler.
     EXPECT_EQ(std::vector<std::string>({"C:\\tkwmfault\\Readme\\Readme_EN.htm"}),
-              e2e::WaitForOpenedDocuments());
+              e2e::WaitForOpenedDocuments())
+        << panel->WineLog();
     ExpectOnlyOpeningRequests();
     EXPECT_EQ("0", panel.Close());
 }

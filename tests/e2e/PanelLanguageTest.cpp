@@ -110,7 +110,8 @@ TEST_P(PanelLanguage, NoDeviceDialogSpeaksTheUsersLanguage) {
     e2e::ClearOpenedDocuments();
     panel->Ok("click " + e2e::Id(IDC_README));
     EXPECT_EQ(std::vector<std::string>({DocumentPath(language.szDocument)}),
-              e2e::WaitForOpenedDocuments());
+              e2e::WaitForOpenedDocuments())
+        << panel->WineLog();
     EXPECT_EQ("0", panel.PressClosingKey("enter"));
 }
 

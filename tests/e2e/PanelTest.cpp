@@ -90,7 +90,8 @@ TEST(Panel, NoDeviceDialogOffersTheReadme) {
     panel->Ok("click " + Id(IDC_README));
     EXPECT_EQ(
         std::vector<std::string>({"C:\\Program Files (x86)\\Tkwm3340\\Readme\\Readme_EN.htm"}),
-        e2e::WaitForOpenedDocuments());
+        e2e::WaitForOpenedDocuments())
+        << panel->WineLog();
     panel->Ok("key enter");
     panel->Ok("exit 20000", 30);
     EXPECT_TRUE(e2e::ReadLog().empty()) << "no unit, no request";
@@ -191,7 +192,8 @@ TEST(Panel, GermanTitleAndReadme) {
     panel->Ok("click " + Id(IDC_README));
     EXPECT_EQ(
         std::vector<std::string>({"C:\\Program Files (x86)\\Tkwm3340\\Readme\\Readme_DE.htm"}),
-        e2e::WaitForOpenedDocuments());
+        e2e::WaitForOpenedDocuments())
+        << panel->WineLog();
     panel.Close();
 }
 

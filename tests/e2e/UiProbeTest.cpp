@@ -114,7 +114,8 @@ TEST_F(UiProbeTest, ReadmeOpensThroughTheRecorder) {
     }
     EXPECT_EQ(
         std::vector<std::string>({"C:\\Program Files (x86)\\Tkwm3340\\Readme\\Readme_EN.htm"}),
-        opened);
+        opened)
+        << m_probe.WineLog();
 }
 
 }  // namespace
