@@ -21,7 +21,8 @@ finish() {  # status, what ended it
     # A failed start says whether it found a wineserver, and which: none is a server that went
     # away, two are a second server for the same prefix.
     [ "$status" -eq 0 ] || trailer+="; $(kp_wineserver_state)"
-    sed -e '/^[0-9a-f]\{4,8\}:\(err\|fixme\|warn\|trace\):/d' "$log" >&2
+    # Wine's lines: "0024:err:channel:..."; before the first thread exists, without the "0024:".
+    sed -e '/^\([0-9a-f]\{4,8\}:\)\{0,1\}\(err\|fixme\|warn\|trace\):[a-z0-9_]*:/d' "$log" >&2
     # A last line without its newline is the program's: Wine ends every line of its own.
     local unterminated=0
     [ -z "$(tail -c 1 "$log")" ] || { unterminated=1; echo >>"$log"; }

@@ -11,6 +11,7 @@ cat >"$work/loader" <<'LOADER'
 #!/usr/bin/env bash
 read -r line
 echo "out line${line:+: $line}"
+echo "err:virtual:virtual_alloc_first_teb wine: failed to map the shared user data: c0000018" >&2
 echo "0024:err:module:import_dll Library foo.dll not found" >&2
 echo "program says why" >&2
 echo "0100:fixme:hid:handle_IRP_MN_QUERY_ID Unhandled type 00000005" >&2
@@ -40,6 +41,7 @@ expected=$'program says why\nwine: a message of the loader itself\nlast line, no
 [ "$(cat "$work/err")" = "$expected" ] || fail "stderr is not the program's own: $(cat "$work/err")"
 [ "$(tail -c 1 "$work/err")" = e ] || fail "a missing last newline was added"
 grep -q '^0024:err:module:import_dll' "$work/wine.log" || fail "Wine's err line is not in the log"
+grep -q '^err:virtual:' "$work/wine.log" || fail "Wine's line from before its first thread is lost"
 grep -q '^program says why$' "$work/wine.log" || fail "the program's stderr is not in the log"
 last=$(tail -n 1 "$work/wine.log")
 case $last in
