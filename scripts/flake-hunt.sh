@@ -44,11 +44,15 @@ done
 
 archs=$(kp_wine_archs) || exit 2
 arch=${arch:-${archs%% *}}
-[[ " $archs " == *" $arch "* ]] || { echo "flake-hunt: $arch programs are not tested here" >&2; exit 2; }
+if [[ " $archs " != *" $arch "* ]]; then
+    echo "flake-hunt: $arch programs are not tested here" >&2
+    exit 2
+fi
 cross=$root/$(kp_cross_dir "$arch")
 cross64=$root/build/cross64
 for f in "$cross/app/Tkdp3340.exe" "$cross/tools/uiprobe/uiprobe.exe" \
-    "$cross/tools/drvprobe/drvprobe.exe" "$cross64/sim/simctl/simctl.exe"; do
+    "$cross/tools/uifixture/uifixture.exe" "$cross/tools/drvprobe/drvprobe.exe" \
+    "$cross64/sim/simctl/simctl.exe"; do
     [ -f "$f" ] || { echo "flake-hunt: $f is missing: run scripts/test.sh first" >&2; exit 2; }
 done
 
