@@ -180,7 +180,8 @@ for ((k = 1; k <= stages; ++k)); do
     done
 done
 
-echo "flake-hunt: $total starts, $silent silent, $other other failures (in $(($(date +%s) - begin)) s)"
+took=$(($(date +%s) - begin))
+echo "flake-hunt: $total starts, $silent silent, $other other failures (in $took s)"
 [ "$stages" -eq 0 ] ||
     echo "flake-hunt: $stages rounds of the stages, $broken failed, $stage_starts harness starts"
 [ $bad -eq 0 ] && [ $broken -eq 0 ]

@@ -65,7 +65,8 @@ run 0
 run 5
 grep -q "^wine-exec: prog.exe ended with exit status 5; Wine's log, last lines:$" "$work/err" ||
     fail "a failed end does not say so on stderr"
-grep -q '^  | 0024:err:module:import_dll' "$work/err" || fail "a failed end does not show Wine's log"
+grep -q '^  | 0024:err:module:import_dll' "$work/err" ||
+    fail "a failed end does not show Wine's log"
 ls "$work"/kp-wine-log.* >/dev/null 2>&1 && fail "a temporary log was left behind"
 
 # Ended by the time limit: what it had printed still reaches the caller and the log says so.
