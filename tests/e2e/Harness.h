@@ -17,7 +17,7 @@ struct RunResult {
     int nStatus = -1;  // exit status, or -1 when it had to be killed
     std::string out;
     std::string err;
-    std::string wineLog;  // a Windows program's own log of Wine's err lines (see Wine())
+    std::string wineLog;  // a Windows program's start log: its stderr with Wine's err lines
 
     // For a failing assertion: what the program printed and, for a Windows program, its exit
     // status, the last lines Wine logged for it and whether the prefix's wineserver was there.
@@ -28,8 +28,8 @@ struct RunResult {
 RunResult Run(const std::vector<std::string>& argv, int nTimeoutSec = 60,
               const std::vector<std::string>& env = {});
 
-// A Windows program run by scripts/wine-exec.sh in the prefix, with a log of Wine's err lines of
-// its own under ResultsDir()/wine-logs.
+// A Windows program run by scripts/wine-exec.sh in the prefix, with a start log of its own under
+// ResultsDir()/wine-logs.
 RunResult Wine(const std::string& exe, const std::vector<std::string>& args, int nTimeoutSec = 60,
                const std::vector<std::string>& env = {});
 
@@ -74,7 +74,7 @@ std::string Hex(const void* p, size_t n);
 
 // A new log path for one start of a Windows program (KP_WINE_LOG of scripts/wine-exec.sh).
 std::string NewWineLog(const std::string& program);
-// The last lines of such a log: Wine's err lines, then the exit status and wineserver line.
+// The last lines of such a log: the program's stderr with Wine's err lines, then how it ended.
 std::string WineLogTail(const std::string& path);
 
 // uiprobe.exe on pipes: one command line in, one answer line out.
