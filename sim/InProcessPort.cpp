@@ -6,12 +6,6 @@
 
 namespace sim {
 
-namespace {
-
-int g_nOpenHandles = 0;
-
-}  // namespace
-
 Bus& InProcessBus() {
     static Bus* pBus = [] {
         static Bus bus;
@@ -22,7 +16,8 @@ Bus& InProcessBus() {
 }
 
 int OpenHandleCount() {
-    return g_nOpenHandles;
+    const HandleCounts& handles = InProcessBus().handles;
+    return static_cast<int>(handles.nOpened - handles.nClosed);
 }
 
 }  // namespace sim
@@ -33,7 +28,6 @@ BOOL Open(const Utf16* szPath, Handle* phDevice) {
     int nSlot = sim::SlotOfPath(szPath);
     if (nSlot < 0 || !sim::Open(&sim::InProcessBus(), nSlot))
         return FALSE;
-    ++sim::g_nOpenHandles;
     *phDevice = reinterpret_cast<Handle>(static_cast<uintptr_t>(nSlot + 1));
     return TRUE;
 }
@@ -46,7 +40,7 @@ BOOL Exchange(Handle hDevice, uint32_t nCode, void* pBuffer, uint32_t nSize) {
 }
 
 void Close(Handle) {
-    --sim::g_nOpenHandles;
+    sim::Close(&sim::InProcessBus());
 }
 
 }  // namespace DevicePort

@@ -37,6 +37,7 @@ LogEntry* AppendLog(Bus* pBus) {
     }
     LogEntry* pEntry = &pBus->aLog[pBus->nLog++];
     FillBytes(reinterpret_cast<uint8_t*>(pEntry), 0, sizeof *pEntry);
+    pEntry->nTimeUs = pBus->nNowUs;
     return pEntry;
 }
 
@@ -173,6 +174,8 @@ void ResetBus(Bus* pBus) {
     for (int i = 0; i < kSlots; ++i)
         ResetUnit(&pBus->aUnit[i]);
     ClearLog(pBus);
+    pBus->nNowUs = 0;
+    pBus->handles = HandleCounts();
 }
 
 int Open(Bus* pBus, int nSlot) {
@@ -182,12 +185,28 @@ int Open(Bus* pBus, int nSlot) {
     int bOk = unit.bPresent != 0 && unit.nOpensLeft != 0;
     if (bOk && unit.nOpensLeft > 0)
         --unit.nOpensLeft;
+    if (bOk)
+        ++pBus->handles.nOpened;
     if (LogEntry* pEntry = AppendLog(pBus)) {
         pEntry->nSlot = nSlot;
         pEntry->nKind = kLogOpen;
         pEntry->bOk = bOk;
     }
     return bOk;
+}
+
+void Close(Bus* pBus) {
+    HandleCounts& handles = pBus->handles;
+    ++handles.nClosed;
+    uint32_t nOpen = handles.nOpened - handles.nClosed;
+    if (nOpen < handles.nFewestOpen)
+        handles.nFewestOpen = nOpen;
+}
+
+HandleCounts TakeHandleCounts(Bus* pBus) {
+    HandleCounts counts = pBus->handles;
+    pBus->handles.nFewestOpen = counts.nOpened - counts.nClosed;
+    return counts;
 }
 
 int Control(Bus* pBus, int nSlot, uint32_t nCode, uint8_t* pBuffer, uint32_t nSize) {

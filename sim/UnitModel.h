@@ -52,8 +52,17 @@ struct LogEntry {
     int32_t bOk;
     uint32_t nCode;
     uint32_t nSize;
+    uint32_t nTimeUs;  // Bus::nNowUs when it was logged
     uint8_t abSent[kLogBytes];
     uint8_t abAnswered[kLogBytes];
+};
+
+// The units' control-device handles, counted since the last reset: what a long run of the panel
+// checks for handles it never closes.
+struct HandleCounts {
+    uint32_t nOpened;      // opens that succeeded
+    uint32_t nClosed;      // closes of those
+    uint32_t nFewestOpen;  // fewest handles open at once since TakeHandleCounts
 };
 
 struct Bus {
@@ -61,11 +70,14 @@ struct Bus {
     int32_t nLog;
     int32_t nLogDropped;  // requests that found the log full
     LogEntry aLog[kLogEntries];
+    uint32_t nNowUs;  // a clock in microseconds that the host keeps, stamped on each entry; wraps
+    HandleCounts handles;
 };
 
 // A unit as it leaves the factory: absent until plugged, default settings with a recognisable
 // rate table, internal clock at 48000 Hz, 44100..96000 Hz offered, no stream, not in use.
 void ResetUnit(Unit* pUnit);
+// Every unit as from the factory and absent, the log cleared, the handle counts at 0.
 void ResetBus(Bus* pBus);
 void ClearLog(Bus* pBus);
 
@@ -74,6 +86,10 @@ int CodeIndex(uint32_t nCode);
 
 // An open of slot's control device; nonzero when it opens.
 int Open(Bus* pBus, int nSlot);
+// The close of a handle that Open gave.
+void Close(Bus* pBus);
+// The counts so far; the fewest open starts again from the handles open now.
+HandleCounts TakeHandleCounts(Bus* pBus);
 // One request on an opened device; nonzero when the unit completed it. The buffer is both the
 // input and the output, and its size must be exactly the code's.
 int Control(Bus* pBus, int nSlot, uint32_t nCode, uint8_t* pBuffer, uint32_t nSize);

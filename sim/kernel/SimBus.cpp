@@ -31,6 +31,15 @@ int SetField(const void* pBuffer, uint32_t nIn) {
     return SIM_DONE;
 }
 
+int TakeHandles(void* pBuffer, uint32_t nOut, uint32_t* pnAnswered) {
+    if (nOut < sizeof(sim::HandleCounts))
+        return SIM_TOO_SMALL;
+    sim::HandleCounts counts = sim::TakeHandleCounts(&g_Bus);
+    CopyBytes(pBuffer, &counts, sizeof counts);
+    *pnAnswered = sizeof counts;
+    return SIM_DONE;
+}
+
 int GetLog(void* pBuffer, uint32_t nOut, uint32_t* pnAnswered) {
     const uint32_t nHeader = sizeof(simctl::LogHeader);
     if (nOut < nHeader)
@@ -52,8 +61,16 @@ void SimBusInit(void) {
     sim::ResetBus(&g_Bus);
 }
 
+void SimBusSetClock(uint32_t nNowUs) {
+    g_Bus.nNowUs = nNowUs;
+}
+
 int SimBusOpen(int nSlot) {
     return sim::Open(&g_Bus, nSlot);
+}
+
+void SimBusClose(void) {
+    sim::Close(&g_Bus);
 }
 
 int SimBusControl(int nSlot, uint32_t nCode, void* pBuffer, uint32_t nSize) {
@@ -95,6 +112,14 @@ int SimBusControlDevice(uint32_t nCode, void* pBuffer, uint32_t nIn, uint32_t nO
             return SetField(pBuffer, nIn);
         case simctl::IOCTL_SIM_GET_LOG:
             return GetLog(pBuffer, nOut, pnAnswered);
+        case simctl::IOCTL_SIM_TAKE_LOG: {
+            int nOutcome = GetLog(pBuffer, nOut, pnAnswered);
+            if (nOutcome == SIM_DONE)
+                sim::ClearLog(&g_Bus);
+            return nOutcome;
+        }
+        case simctl::IOCTL_SIM_TAKE_HANDLES:
+            return TakeHandles(pBuffer, nOut, pnAnswered);
         case simctl::IOCTL_SIM_CLEAR_LOG:
             sim::ClearLog(&g_Bus);
             return SIM_DONE;

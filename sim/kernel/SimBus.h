@@ -14,8 +14,12 @@ enum { SIM_SLOTS = 4 };
 enum { SIM_DONE = 0, SIM_BAD_REQUEST = 1, SIM_TOO_SMALL = 2, SIM_UNKNOWN_CODE = 3 };
 
 void SimBusInit(void);
+/* The driver's clock in microseconds (it wraps), stamped on the requests logged from now on. */
+void SimBusSetClock(uint32_t nNowUs);
 /* An open of a unit's control device, logged; nonzero when the unit lets it open. */
 int SimBusOpen(int nSlot);
+/* The close of a unit's handle that SimBusOpen let open. */
+void SimBusClose(void);
 /* One request on an opened unit, logged; nonzero when the unit completed it. pBuffer may be
    null for a request that must fail. */
 int SimBusControl(int nSlot, uint32_t nCode, void* pBuffer, uint32_t nSize);

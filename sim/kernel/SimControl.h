@@ -27,6 +27,10 @@ constexpr uint32_t IOCTL_SIM_GET_LOG = ControlCode(0x904);
 constexpr uint32_t IOCTL_SIM_CLEAR_LOG = ControlCode(0x905);
 // every unit as it leaves the factory and absent; log cleared
 constexpr uint32_t IOCTL_SIM_RESET = ControlCode(0x906);
+// as IOCTL_SIM_GET_LOG, and the log is cleared in the same step: nothing is lost in between
+constexpr uint32_t IOCTL_SIM_TAKE_LOG = ControlCode(0x907);
+// out: sim::HandleCounts; the fewest open starts again from the handles open now
+constexpr uint32_t IOCTL_SIM_TAKE_HANDLES = ControlCode(0x908);
 
 constexpr uint32_t kMaxFieldBytes = sizeof(sim::Unit);
 
@@ -45,7 +49,8 @@ struct LogHeader {
     int32_t nDropped;
 };
 
-static_assert(sizeof(sim::LogEntry) == 20 + 2 * sim::kLogBytes, "log entry has no padding");
+static_assert(sizeof(sim::LogEntry) == 24 + 2 * sim::kLogBytes, "log entry has no padding");
+static_assert(sizeof(sim::HandleCounts) == 12, "handle counts");
 static_assert(sizeof(LogHeader) == 8, "log header");
 
 }  // namespace simctl

@@ -61,6 +61,15 @@ static void SyncLinks(void) {
     }
 }
 
+/* Microseconds of the performance counter, wrapping: the log's timestamps, compared as
+   differences. Wine updates the interrupt time only every few milliseconds. */
+static uint32_t NowUs(void) {
+    LARGE_INTEGER frequency;
+    LONGLONG nCount = KeQueryPerformanceCounter(&frequency).QuadPart;
+    LONGLONG nHz = frequency.QuadPart > 0 ? frequency.QuadPart : 1;
+    return (uint32_t)((nCount / nHz) * 1000000 + (nCount % nHz) * 1000000 / nHz);
+}
+
 static NTSTATUS Complete(PIRP pIrp, NTSTATUS status, ULONG_PTR nInformation) {
     pIrp->IoStatus.Status = status;
     pIrp->IoStatus.Information = nInformation;
@@ -78,6 +87,7 @@ static NTSTATUS DispatchCreate(PDEVICE_OBJECT pDevice, PIRP pIrp) {
         return Complete(pIrp, STATUS_SUCCESS, 0);
     PIO_STACK_LOCATION pStack = IoGetCurrentIrpStackLocation(pIrp);
     Lock();
+    SimBusSetClock(NowUs());
     int bOk = SimBusOpen(nSlot);
     SyncLinks();
     Unlock();
@@ -89,8 +99,15 @@ static NTSTATUS DispatchCreate(PDEVICE_OBJECT pDevice, PIRP pIrp) {
     return Complete(pIrp, STATUS_SUCCESS, 0);
 }
 
+/* The last close of a unit's handle (not its cleanup) is what the handle counts count. */
 static NTSTATUS DispatchClose(PDEVICE_OBJECT pDevice, PIRP pIrp) {
-    (void)pDevice;
+    PIO_STACK_LOCATION pStack = IoGetCurrentIrpStackLocation(pIrp);
+    if (SlotOf(pDevice) != CONTROL_SLOT && pStack->MajorFunction == IRP_MJ_CLOSE &&
+        !(pStack->FileObject && pStack->FileObject->FsContext == REFUSED_OPEN)) {
+        Lock();
+        SimBusClose();
+        Unlock();
+    }
     return Complete(pIrp, STATUS_SUCCESS, 0);
 }
 
@@ -108,6 +125,7 @@ static NTSTATUS UnitControl(int nSlot, PIRP pIrp, PIO_STACK_LOCATION pStack) {
         pBuffer = pIrp->AssociatedIrp.SystemBuffer;
     }
     Lock();
+    SimBusSetClock(NowUs());
     int bOk = SimBusControl(nSlot, nCode, pBuffer, nIn);
     int nDelayMs = SimBusAnswerDelayMs(nSlot);
     Unlock();

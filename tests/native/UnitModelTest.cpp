@@ -112,3 +112,30 @@ TEST_F(UnitModel, LogKeepsSentAndAnsweredBytesAndCountsWhatDoesNotFit) {
     EXPECT_EQ(sim::kLogEntries, bus.nLog);
     EXPECT_EQ(2, bus.nLogDropped);
 }
+
+// A handle kept across ticks shows as the fewest open, however many others open and close.
+TEST_F(UnitModel, HandleCountsKeepTheFewestOpenSinceTheyWereLastTaken) {
+    bus.nNowUs = 1234;
+    ASSERT_TRUE(sim::Open(&bus, 1));
+    EXPECT_EQ(1234u, bus.aLog[0].nTimeUs);
+    EXPECT_FALSE(sim::Open(&bus, 0)) << "a refused open gives no handle";
+    sim::Close(&bus);
+    EXPECT_EQ(0u, sim::TakeHandleCounts(&bus).nFewestOpen);
+
+    ASSERT_TRUE(sim::Open(&bus, 1));  // kept
+    EXPECT_EQ(0u, sim::TakeHandleCounts(&bus).nFewestOpen) << "none was open when it began";
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(sim::Open(&bus, 1));
+        sim::Close(&bus);
+    }
+    sim::HandleCounts counts = sim::TakeHandleCounts(&bus);
+    EXPECT_EQ(5u, counts.nOpened);
+    EXPECT_EQ(4u, counts.nClosed);
+    EXPECT_EQ(1u, counts.nFewestOpen);
+
+    sim::Close(&bus);
+    EXPECT_EQ(0u, sim::TakeHandleCounts(&bus).nFewestOpen) << "the kept one closed at last";
+    ASSERT_TRUE(sim::Open(&bus, 1));
+    sim::TakeHandleCounts(&bus);
+    EXPECT_EQ(1u, sim::TakeHandleCounts(&bus).nFewestOpen) << "one open all along, no close";
+}
