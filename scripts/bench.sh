@@ -33,10 +33,29 @@
 #      DialogBoxParamW and does nothing else (median of at least 21 launches each, as a ratio);
 #      then bench/open's in-process figures of the panel's opening, part by part (Release,
 #      through the Win32 port and the kernel-mode driver), and the overhead split into them.
+#   6. the panel left open (Release, through the kernel-mode driver): tools/longrun starts it
+#      against four simulated units and, for KP_LONGRUN_S seconds (default 600), unplugs and
+#      plugs units every 3 s (the selected one too), changes a unit's rate, switches its clock
+#      between internal and external and starts and stops a stream; every 30 s it counts the
+#      panel's entries in the system handle table, sums its committed private memory
+#      (VirtualQueryEx) and reads how many control-device handles stayed open through the whole
+#      period (the driver's open and close counts); the tick pace and the time from a tick's
+#      first request to its last come from the driver's request log, stamped with its clock.
+#      GDI/USER objects and the process's own counters are printed where the platform reports
+#      them (not under Wine).
+#
+#   scripts/bench.sh longrun    section 6 only
 set -uo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
 launches=${1:-7}
+only=
+if [ "$launches" = longrun ]; then
+    only=longrun
+    launches=7
+fi
+longrun_s=${KP_LONGRUN_S:-600}
+[[ "$longrun_s" =~ ^[1-9][0-9]*$ ]] || { echo "bench: KP_LONGRUN_S must be a number of seconds"; exit 2; }
 export KP_WINEPREFIX=${KP_WINEPREFIX:-$root/build/b-prefix}
 jobs=$(nproc)
 
@@ -60,8 +79,8 @@ build() {  # dir, build type, targets...
         { tail -n 60 "$dir.build.log"; return 1; }
 }
 echo "== bench: build (build/b-cross$sfx, build/b-release$sfx, build/b-cross64)"
-build build/b-cross$sfx Debug Tkdp3340 mindialog tickbench_sim tickbench_drv launchbench drvprobe ||
-    exit 1
+build build/b-cross$sfx Debug Tkdp3340 mindialog tickbench_sim tickbench_drv launchbench drvprobe \
+    longrun || exit 1
 build build/b-release$sfx Release Tkdp3340 mindialog || exit 1
 build build/b-release$sfx Release baretemplate openbench || exit 1
 bash scripts/sim-build.sh build/b-cross64 || exit 1
@@ -79,10 +98,22 @@ load_demo() {
         { echo "bench: the demo scenario did not load"; exit 1; }
 }
 
+longrun_section() {
+    echo "---- 6. the panel left open for $longrun_s s (Release, four units that keep changing) ----"
+    KP_WINE_TIMEOUT=$((longrun_s + 180)) wexe build/b-cross$sfx/tools/longrun/longrun.exe \
+        "$(winpath "$root/build/b-release$sfx/app/Tkdp3340.exe")" "$longrun_s"
+}
+
 echo
 echo "machine: $(nproc) CPUs, $("$kp_wine" --version 2>/dev/null), $arch programs, load average at start:" \
     "$(cut -d' ' -f1-3 /proc/loadavg)"
 echo
+if [ "$only" = longrun ]; then
+    longrun_section
+    status=$?
+    echo "load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)"
+    exit $status
+fi
 
 echo "---- 1. one refresh tick in process (the real dialog, in-process simulation) ----"
 wexe build/b-cross$sfx/tickbench_sim.exe "$(winpath "$demo")" 5000
@@ -169,5 +200,7 @@ awk -v panel="$(median Tkdp3340)" -v bare="$(median baretemplate)" \
         printf "    %-62s %7.1f ms\n", "OnInitDialog: read, look-ups, labels, first refresh (in process)", init
         printf "    %-62s %7.1f ms\n", "the rest: process start-up beyond that of the bare program, and noise", panel - bare - probe - init
     }'
+echo
+longrun_section
 echo
 echo "load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)"
