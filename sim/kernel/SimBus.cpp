@@ -113,6 +113,10 @@ int SimBusControlDevice(uint32_t nCode, void* pBuffer, uint32_t nIn, uint32_t nO
         case simctl::IOCTL_SIM_GET_LOG:
             return GetLog(pBuffer, nOut, pnAnswered);
         case simctl::IOCTL_SIM_TAKE_LOG: {
+            // Cleared only when every entry went out.
+            uint32_t nWhole = sizeof(simctl::LogHeader) + g_Bus.nLog * sizeof(sim::LogEntry);
+            if (nOut < nWhole)
+                return SIM_TOO_SMALL;
             int nOutcome = GetLog(pBuffer, nOut, pnAnswered);
             if (nOutcome == SIM_DONE)
                 sim::ClearLog(&g_Bus);
