@@ -4,11 +4,8 @@
 #include <cstdint>
 
 #include "driver/DrvDevTable.h"
+#include "driver/DrvRates.h"
 #include "framework/ComboBox.h"
-
-constexpr int SUPPORTED_RATE_COUNT = 7;
-constexpr int32_t SUPPORTED_RATES[SUPPORTED_RATE_COUNT] = {44100,  48000,  88200, 96000,
-                                                           176400, 192000, 352800};
 
 class CCmbFreqList : public CComboBox {
 public:
