@@ -1,0 +1,21 @@
+// drvcheck's command line.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct CheckOptions {
+    int nUnit = 0;     // 1..4, or 0 for every unit that opens
+    int nRepeat = 50;  // round trips per code for the latency figures
+    bool bWrite = false;
+    bool bRates = false;
+    bool bRobustness = false;
+    bool bHelp = false;
+    std::string jsonPath;
+};
+
+extern const char DRVCHECK_USAGE[];
+
+// False for a usage error, with one line that says what was wrong.
+bool ParseCheckOptions(const std::vector<std::string>& args, CheckOptions& options,
+                       std::string& error);

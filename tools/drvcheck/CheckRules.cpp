@@ -1,0 +1,406 @@
+#include "tools/drvcheck/CheckRules.h"
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+#include "driver/DrvControlCodes.h"
+#include "model/LevelModel.h"
+
+namespace {
+
+std::string Format(const char* szFormat, ...) {
+    char sz[512];
+    va_list args;
+    va_start(args, szFormat);
+    std::vsnprintf(sz, sizeof sz, szFormat, args);
+    va_end(args);
+    return sz;
+}
+
+const char kNoConnect[] =
+    "the panel says \"To make settings, connect the device and then execute once again.\" and "
+    "closes";
+const char kCloseAsks[] =
+    "CLOSE would ask \"Apply configuration changes?\" although nothing was changed";
+
+Verdict Must(const char* szId, bool bPass, std::string detail) {
+    return MakeVerdict(szId, RuleKind::Must, bPass ? Outcome::Pass : Outcome::Fail,
+                       std::move(detail));
+}
+Verdict Should(const char* szId, bool bPass, std::string detail) {
+    return MakeVerdict(szId, RuleKind::Should, bPass ? Outcome::Pass : Outcome::Fail,
+                       std::move(detail));
+}
+Verdict Skip(const char* szId, RuleKind kind, std::string why) {
+    return MakeVerdict(szId, kind, Outcome::Skip, std::move(why));
+}
+
+bool ValidLevel(int32_t nLevel) {
+    return nLevel >= LEVEL_MIN && nLevel <= LEVEL_MAX;
+}
+
+std::string UnitList(const bool (&ab)[DRVCHECK_UNITS]) {
+    std::string s;
+    for (int i = 0; i < DRVCHECK_UNITS; ++i) {
+        if (ab[i])
+            s += (s.empty() ? "" : ", ") + std::to_string(i + 1);
+    }
+    return s;
+}
+
+}  // namespace
+
+std::string CodeShortName(uint32_t nCode) {
+    static const struct {
+        uint32_t nCode;
+        const char* szName;
+    } kNames[] = {
+        {IOCTL_DRV_GET_DESCRIPTOR, "GET_DESCRIPTOR"},
+        {IOCTL_DRV_GET_DEVICE_FLAG, "GET_DEVICE_FLAG"},
+        {IOCTL_DRV_GET_STREAM_STATE, "GET_STREAM_STATE"},
+        {IOCTL_DRV_GET_SETTINGS, "GET_SETTINGS"},
+        {IOCTL_DRV_SET_SETTINGS, "SET_SETTINGS"},
+        {IOCTL_DRV_GET_IN_USE, "GET_IN_USE"},
+        {IOCTL_DRV_GET_RATE, "GET_RATE"},
+        {IOCTL_DRV_SET_RATE, "SET_RATE"},
+        {IOCTL_DRV_QUERY_RATE, "QUERY_RATE"},
+        {IOCTL_DRV_GET_CLOCK, "GET_CLOCK"},
+    };
+    for (const auto& name : kNames) {
+        if (name.nCode == nCode)
+            return name.szName;
+    }
+    return Format("0x%06X", nCode);
+}
+
+Verdict JudgeOpenSlots(const SlotOpenings& openings) {
+    std::string missing;
+    bool abOpen[DRVCHECK_UNITS] = {};
+    for (int i = 0; i < DRVCHECK_UNITS; ++i) {
+        abOpen[i] = openings.abAsked[i] && openings.anError[i] == 0;
+        if (openings.abAsked[i] && openings.anError[i] != 0) {
+            missing += Format("%sunit %d does not open (error %u)", missing.empty() ? "" : "; ",
+                              i + 1, openings.anError[i]);
+        }
+    }
+    if (!missing.empty())
+        return Must("open.slot", false, missing + ": the panel shows no such unit");
+    if (!openings.strayNames.empty()) {
+        std::string names;
+        for (const std::string& name : openings.strayNames)
+            names += (names.empty() ? "" : ", ") + name;
+        return Must("open.slot", false,
+                    names +
+                        " opens, a name the panel never tries: that unit is missing from the "
+                        "panel's device list or shown in another unit's place");
+    }
+    return Must("open.slot", true,
+                "unit " + UnitList(abOpen) +
+                    " opens under its own name as the panel opens it (read and write, "
+                    "exclusive, overlapped)");
+}
+
+Verdict JudgeSynchronous(const std::vector<CodeExchange>& exchanges) {
+    std::string codes;
+    for (const CodeExchange& x : exchanges) {
+        std::string name = CodeShortName(x.nCode);
+        uint32_t nSize = DrvBufferSize(x.nCode);
+        if (x.outcome.bPending) {
+            return Must("io.sync", false,
+                        Format("%s (%u bytes) is left pending (ERROR_IO_PENDING%s): the panel "
+                               "waits for no overlapped result and reads the answer before the "
+                               "driver wrote it",
+                               name.c_str(), nSize,
+                               x.outcome.bLate ? ", completed later" : ", never completed"));
+        }
+        if (!x.outcome.bOpened) {
+            return Must("io.sync", false,
+                        Format("%s: the unit did not open for it (error %u): the panel counts "
+                               "the unit as gone for that request",
+                               name.c_str(), x.outcome.nError));
+        }
+        if (!x.outcome.bDone) {
+            return Must("io.sync", false,
+                        Format("%s with its %u bytes fails (error %u): the panel takes the "
+                               "unit's answer as missing every time it asks",
+                               name.c_str(), nSize, x.outcome.nError));
+        }
+        codes += Format("%s%s %u", codes.empty() ? "" : ", ", name.c_str(), nSize);
+    }
+    return Must("io.sync", true,
+                "every request completes before DeviceIoControl returns: " + codes);
+}
+
+Verdict JudgeSettingsResult(bool bAnswered, const DrvSettingsIo& io) {
+    if (!bAnswered)
+        return Skip("settings.result", RuleKind::Must, "GET_SETTINGS was not answered");
+    if (io.nResult == 0)
+        return Must("settings.result", false,
+                    std::string("GET_SETTINGS answers with result word 0: ") + kNoConnect);
+    return Must("settings.result", true,
+                Format("GET_SETTINGS answers with a nonzero result word (0x%X)",
+                       static_cast<uint32_t>(io.nResult)));
+}
+
+Verdict JudgeSettingsLevel(bool bAnswered, const DrvSettings& settings) {
+    if (!bAnswered)
+        return Skip("settings.level", RuleKind::Must, "GET_SETTINGS was not answered");
+    int32_t nLevel = settings.nBufferLevel;
+    if (!ValidLevel(nLevel)) {
+        return Must("settings.level", false,
+                    Format("buffer level %d is outside 0..9: the slider shows level %d instead, "
+                           "and Apply would write that level although the user never moved it",
+                           nLevel, ClampLevel(nLevel)));
+    }
+    return Must("settings.level", true, Format("buffer level %d is in 0..9", nLevel));
+}
+
+Verdict JudgeSettingsLevelFlag(bool bAnswered, const DrvSettings& settings) {
+    if (!bAnswered || !ValidLevel(settings.nBufferLevel))
+        return Skip("settings.level-flag", RuleKind::Must, "no buffer level in 0..9 to look up");
+    int32_t nWant = LevelTable[settings.nBufferLevel].bLevelFlag;
+    if (settings.bLevelFlag != nWant) {
+        return Must("settings.level-flag", false,
+                    Format("level %d carries level flag %d; the level table gives %d: %s",
+                           settings.nBufferLevel, settings.bLevelFlag, nWant, kCloseAsks));
+    }
+    return Must("settings.level-flag", true,
+                Format("level %d carries the level table's flag %d", settings.nBufferLevel, nWant));
+}
+
+Verdict JudgeSettingsOffsets(bool bAnswered, const DrvSettings& settings) {
+    if (!bAnswered || !ValidLevel(settings.nBufferLevel))
+        return Skip("settings.offsets", RuleKind::Must, "no buffer level in 0..9 to look up");
+    int32_t nLimit = OffsetLimit(settings.nBufferLevel);
+    const struct {
+        int n;
+        int32_t bEnable;
+        int32_t nOffset;
+    } kOffsets[] = {{1, settings.bOffset1, settings.nOffset1},
+                    {2, settings.bOffset2, settings.nOffset2}};
+    for (const auto& o : kOffsets) {
+        if (o.bEnable == 0 && o.nOffset != 0) {
+            return Must("settings.offsets", false,
+                        Format("offset %d is %d while disabled (it must be 0): the panel sets it "
+                               "to 0, so %s",
+                               o.n, o.nOffset, kCloseAsks));
+        }
+        if (o.nOffset < -nLimit || o.nOffset > nLimit) {
+            return Must("settings.offsets", false,
+                        Format("offset %d is %d, beyond level %d's limit of +-%d: the panel "
+                               "clamps it, so %s",
+                               o.n, o.nOffset, settings.nBufferLevel, nLimit, kCloseAsks));
+        }
+    }
+    return Must("settings.offsets", true,
+                Format("offsets %d and %d are within level %d's limit of +-%d (0 while disabled)",
+                       settings.nOffset1, settings.nOffset2, settings.nBufferLevel, nLimit));
+}
+
+Verdict JudgeDescriptorLength(bool bAnswered, const DrvDescriptor& descriptor) {
+    if (!bAnswered)
+        return Skip("descriptor.length", RuleKind::Must, "GET_DESCRIPTOR was not answered");
+    if (descriptor.nLength < 0 || descriptor.nLength > DRV_DESCRIPTOR_DATA) {
+        return Must("descriptor.length", false,
+                    Format("descriptor length %d is outside 0..2048: the panel counts this unit "
+                           "as unlike every other, so units of one kind are not matched when no "
+                           "stream runs",
+                           descriptor.nLength));
+    }
+    return Must("descriptor.length", true,
+                Format("descriptor length %d is in 0..2048", descriptor.nLength));
+}
+
+Verdict JudgeRatesOffered(const RateAnswers& answers) {
+    std::string offered;
+    for (int k = 0; k < SUPPORTED_RATE_COUNT; ++k) {
+        if (answers.abAnswered[k] && answers.anAvailable[k] != 0)
+            offered += Format("%s%d", offered.empty() ? "" : ", ", SUPPORTED_RATES[k]);
+    }
+    if (offered.empty()) {
+        return Must("rates.offered", false,
+                    "none of 44100, 48000, 88200, 96000, 176400, 192000, 352800 Hz is offered: "
+                    "the panel's sampling-rate list stays empty");
+    }
+    return Must("rates.offered", true, "offers " + offered + " Hz");
+}
+
+Verdict JudgeStreamRate(bool bAnswered, const DrvStreamState& state) {
+    if (!bAnswered)
+        return Skip("stream.rate", RuleKind::Must, "GET_STREAM_STATE was not answered");
+    if (state.nActive == 0)
+        return Skip("stream.rate", RuleKind::Must, "no stream active on this unit");
+    if (state.nRate <= 0) {
+        return Must("stream.rate", false,
+                    Format("an active stream (%d) reports rate %d: the panel shows the ASIO "
+                           "buffer size \"(%6d Hz)\" for it",
+                           state.nActive, state.nRate, state.nRate));
+    }
+    return Must("stream.rate", true, Format("the active stream reports %d Hz", state.nRate));
+}
+
+Verdict JudgeWriteResult(bool bAnswered, int32_t nResult) {
+    if (!bAnswered)
+        return Must("write.result", false,
+                    std::string("SET_SETTINGS was not answered: ") + kNoConnect);
+    if (nResult < 0 || nResult > 3) {
+        return Must("write.result", false,
+                    Format("SET_SETTINGS answers result %d, outside 0..3: the panel ignores it "
+                           "and never tells the user to restart anything",
+                           nResult));
+    }
+    return Must("write.result", true, Format("SET_SETTINGS answers result %d (0..3)", nResult));
+}
+
+Verdict JudgeClockOffered(bool bAnswered, const DrvClockStatus& clock, const RateAnswers& answers) {
+    if (!bAnswered)
+        return Skip("clock.offered", RuleKind::Should, "GET_CLOCK was not answered");
+    for (int k = 0; k < SUPPORTED_RATE_COUNT; ++k) {
+        if (SUPPORTED_RATES[k] == clock.nCurrentRate && answers.abAnswered[k] &&
+            answers.anAvailable[k] != 0) {
+            return Should(
+                "clock.offered", true,
+                Format("the current rate %d Hz is one the unit offers", clock.nCurrentRate));
+        }
+    }
+    return Should("clock.offered", false,
+                  Format("the current rate %d Hz is not offered: the rate list shows no "
+                         "selection",
+                         clock.nCurrentRate));
+}
+
+Verdict JudgeRefused(const char* szId, const std::string& what, const ExchangeOutcome& outcome) {
+    if (outcome.bPending)
+        return Should(szId, false, what + " is left pending instead of refused");
+    if (outcome.bDone) {
+        return Should(szId, false,
+                      Format("%s is answered (%u bytes returned): a driver that reads or writes "
+                             "beyond what it was given corrupts memory",
+                             what.c_str(), outcome.nReturned));
+    }
+    return Should(szId, true, Format("%s is refused (error %u)", what.c_str(), outcome.nError));
+}
+
+Verdict JudgeStillAnswers(bool bAnswered, const DrvSettingsIo& before, const DrvSettingsIo& after) {
+    if (!bAnswered)
+        return Should("robust.after", false,
+                      "GET_SETTINGS is no longer answered after the malformed requests");
+    if (std::memcmp(&before.settings, &after.settings, sizeof before.settings) != 0 ||
+        (before.nResult != 0) != (after.nResult != 0)) {
+        return Should("robust.after", false,
+                      "GET_SETTINGS answers a different record after the malformed requests");
+    }
+    return Should("robust.after", true,
+                  "GET_SETTINGS still answers the same record after the malformed requests");
+}
+
+Verdict JudgeWriteKept(const DrvSettings& original, const DrvSettings& readBack) {
+    const uint8_t* a = reinterpret_cast<const uint8_t*>(&original);
+    const uint8_t* b = reinterpret_cast<const uint8_t*>(&readBack);
+    for (size_t i = 0; i < sizeof original; i += 4) {
+        if (std::memcmp(a + i, b + i, 4) != 0) {
+            int32_t nWas = 0, nNow = 0;
+            std::memcpy(&nWas, a + i, 4);
+            std::memcpy(&nNow, b + i, 4);
+            return Should("write.kept", false,
+                          Format("the record read back differs at byte %u (%d written, %d read): "
+                                 "the panel's next opening shows settings the user did not make",
+                                 static_cast<unsigned>(i), nWas, nNow));
+        }
+    }
+    return Should("write.kept", true, "the record read back is the record written, byte for byte");
+}
+
+double Percentile(std::vector<double> samples, int nPercent) {
+    if (samples.empty())
+        return 0.0;
+    std::sort(samples.begin(), samples.end());
+    size_t nRank = (static_cast<size_t>(nPercent) * samples.size() + 99) / 100;
+    if (nRank < 1)
+        nRank = 1;
+    if (nRank > samples.size())
+        nRank = samples.size();
+    return samples[nRank - 1];
+}
+
+Verdict JudgeLatency(const std::vector<CodeLatency>& latencies) {
+    std::string figures;
+    std::string slow;
+    for (const CodeLatency& l : latencies) {
+        figures +=
+            Format("%s%s %.2f/%.2f", figures.empty() ? "" : ", ", l.name.c_str(), l.p50, l.p99);
+        if (l.p99 > TICK_BUDGET_MS && slow.empty())
+            slow = Format("%s takes %.1f ms at the 99th percentile", l.name.c_str(), l.p99);
+    }
+    if (!slow.empty()) {
+        return Should("latency", false,
+                      slow + Format(", beyond the %.0f ms a whole refresh tick may take: the "
+                                    "dialog freezes while it waits",
+                                    TICK_BUDGET_MS));
+    }
+    return Should("latency", true, "ms per open-exchange-close, median/99th: " + figures);
+}
+
+Verdict JudgeTickCost(double msPredicted, int nRequests, int nOpens) {
+    std::string what = Format("a refresh tick of %d requests and %d opens takes %.1f ms", nRequests,
+                              nOpens, msPredicted);
+    if (msPredicted > TICK_BUDGET_MS) {
+        return Should("tick.cost", false,
+                      what + Format(", more than %.0f ms of the 330 ms period: the dialog "
+                                    "answers the user late on every tick",
+                                    TICK_BUDGET_MS));
+    }
+    return Should("tick.cost", true, what + Format(" (at most %.0f ms)", TICK_BUDGET_MS));
+}
+
+Verdict InfoIndex(const std::vector<std::pair<uint32_t, int32_t>>& codeIndexes) {
+    std::string s;
+    for (const auto& ci : codeIndexes)
+        s += Format("%s%s %d", s.empty() ? "" : ", ", CodeShortName(ci.first).c_str(), ci.second);
+    return MakeVerdict("info.index", RuleKind::Info, Outcome::Info,
+                       "nIndex comes back as: " + (s.empty() ? std::string("(no answers)") : s));
+}
+
+Verdict InfoSameRate(const std::vector<UnitRate>& rates) {
+    std::string s;
+    std::vector<bool> abDone(rates.size(), false);
+    for (size_t i = 0; i < rates.size(); ++i) {
+        if (abDone[i])
+            continue;
+        std::string units = std::to_string(rates[i].nUnit), hz = std::to_string(rates[i].nRate);
+        bool bSame = true;
+        int n = 1;
+        for (size_t j = i + 1; j < rates.size(); ++j) {
+            if (rates[j].nKind != rates[i].nKind)
+                continue;
+            abDone[j] = true;
+            ++n;
+            units += ", " + std::to_string(rates[j].nUnit);
+            hz += ", " + std::to_string(rates[j].nRate);
+            bSame &= rates[j].nRate == rates[i].nRate;
+        }
+        if (n < 2)
+            continue;
+        s +=
+            (s.empty() ? "" : "; ") + std::string("units ") + units + " share a descriptor and " +
+            (bSame ? "run at " + std::to_string(rates[i].nRate) : "run at different rates: " + hz) +
+            " Hz";
+    }
+    return MakeVerdict("info.same-rate", RuleKind::Info, Outcome::Info,
+                       s.empty() ? "no two units share a descriptor" : s);
+}
+
+Verdict JudgeWriteEcho(bool bAnswered, const DrvSettings& sent, const DrvSettings& answer) {
+    if (!bAnswered)
+        return Skip("write.echo", RuleKind::Should, "SET_SETTINGS was not answered");
+    if (std::memcmp(&sent, &answer, sizeof sent) != 0) {
+        return Should("write.echo", false,
+                      Format("SET_SETTINGS answers a record that differs from the one written "
+                             "(level %d written, %d answered): with more than one unit the panel "
+                             "passes the changed record on to the next unit",
+                             sent.nBufferLevel, answer.nBufferLevel));
+    }
+    return Should("write.echo", true, "SET_SETTINGS answers with the record it was given");
+}
