@@ -1,0 +1,15 @@
+// The rules about the driver as a whole: its names, and what one refresh tick costs.
+#pragma once
+
+#include <vector>
+
+#include "tools/drvcheck/CheckReport.h"
+#include "tools/drvcheck/CheckRules.h"
+#include "tools/drvcheck/UnitChecks.h"
+
+// The names next to the four the panel opens: a driver that numbers its units from 0, or past
+// 4, publishes one of these.
+std::vector<std::string> StrayNames(const DrvDevTable& table);
+
+ReportSection CheckDriver(const SlotOpenings& openings, const bool (&abPresent)[4],
+                          const std::vector<UnitFindings>& units);
