@@ -70,6 +70,10 @@ void Answer(Unit& unit, uint32_t nCode, uint8_t* p) {
             PutWord(p + kSettingsBytes, unit.nReadResult);
             break;
         case IOCTL_DRV_SET_SETTINGS:
+            if (unit.nWriteShift != 0) {
+                PutWord(p + kOffBufferLevel, GetWord(p + kOffBufferLevel) + unit.nWriteShift);
+                unit.nWriteShift = 0;
+            }
             CopyBytes(unit.abSettings, p, kSettingsBytes);
             PutWord(p + kSettingsBytes, unit.nWriteResult);
             break;

@@ -42,6 +42,12 @@ struct Unit {
     RateOffer aOffer[kOffers];
     int32_t anFail[kCodes];  // requests of that code still to fail; -1: every one
     int32_t nAnswerDelayMs;  // only stored here; the kernel-mode driver waits this long
+    // Faults of a driver that only the kernel-mode driver shows: requests of this code left
+    // pending until the handle's close (0: none), and the unit published under the number of
+    // slot + 1 + nNameShift (0: its own).
+    uint32_t nPendCode;
+    int32_t nNameShift;
+    int32_t nWriteShift;  // the next settings write stores and answers the level sent plus this
 };
 
 enum LogKind { kLogOpen = 0, kLogControl = 1 };

@@ -87,6 +87,15 @@ int SimBusWantsLink(int nSlot) {
     return unit.bPresent != 0 && unit.nOpensLeft != 0;
 }
 
+int SimBusNameNumber(int nSlot) {
+    int32_t nNumber = nSlot + 1 + g_Bus.aUnit[nSlot].nNameShift;
+    return nNumber < 0 ? 0 : nNumber > 9 ? 9 : nNumber;
+}
+
+uint32_t SimBusPendCode(int nSlot) {
+    return g_Bus.aUnit[nSlot].nPendCode;
+}
+
 void SimBusUnplugAll(void) {
     for (sim::Unit& unit : g_Bus.aUnit)
         unit.bPresent = 0;

@@ -27,6 +27,10 @@ int SimBusControl(int nSlot, uint32_t nCode, void* pBuffer, uint32_t nSize);
 int SimBusAnswerDelayMs(int nSlot);
 /* Nonzero while the unit's link must exist: present, with opens left. */
 int SimBusWantsLink(int nSlot);
+/* The number 0..9 at the end of the name the unit is published under. */
+int SimBusNameNumber(int nSlot);
+/* The code whose requests the unit leaves pending until the handle closes, or 0. */
+uint32_t SimBusPendCode(int nSlot);
 /* Every unit absent, as on unload. */
 void SimBusUnplugAll(void);
 /* A request of the private control device; the buffer is METHOD_BUFFERED's system buffer. */

@@ -18,18 +18,25 @@ typedef struct {
 
 static KMUTEX g_Lock;
 static PDEVICE_OBJECT g_apDevice[SIM_SLOTS + 1];
-static BOOLEAN g_abLinked[SIM_SLOTS];
+/* The last character of each unit's link name while the link exists, else 0. */
+static WCHAR g_acLinked[SIM_SLOTS];
+/* A request a unit leaves pending, completed when its handle is closed. */
+static PIRP g_apPending[SIM_SLOTS];
 static BOOLEAN g_bControlLinked;
 
 /* Marks a create that the unit refused: Wine opens the handle all the same. */
 #define REFUSED_OPEN ((PVOID)1)
 
-static void UnitName(const WCHAR* szHead, int nSlot, WCHAR* szName) {
+static void NameEndingIn(const WCHAR* szHead, WCHAR cLast, WCHAR* szName) {
     int n = 0;
     for (; szHead[n]; ++n)
         szName[n] = szHead[n];
-    szName[n] = (WCHAR)(L'1' + nSlot);
+    szName[n] = cLast;
     szName[n + 1] = 0;
+}
+
+static void UnitName(const WCHAR* szHead, int nSlot, WCHAR* szName) {
+    NameEndingIn(szHead, (WCHAR)(L'1' + nSlot), szName);
 }
 
 static void Lock(void) {
@@ -40,24 +47,32 @@ static void Unlock(void) {
 }
 
 /* A unit opens exactly while its link exists: Wine does not fail CreateFileW on a failed
-   IRP_MJ_CREATE, so an absent unit, or one out of opens, must have no link. */
+   IRP_MJ_CREATE, so an absent unit, or one out of opens, must have no link. A unit published
+   under another number gets its link under that name. */
+static void SetLink(int nSlot, WCHAR cNumber, BOOLEAN bCreate) {
+    WCHAR szDevice[32], szLink[32];
+    UNICODE_STRING device, link;
+    UnitName(L"\\Device\\Tkwm334000", nSlot, szDevice);
+    NameEndingIn(L"\\DosDevices\\Tkwm334000", cNumber, szLink);
+    RtlInitUnicodeString(&device, szDevice);
+    RtlInitUnicodeString(&link, szLink);
+    if (bCreate) {
+        g_acLinked[nSlot] = NT_SUCCESS(IoCreateSymbolicLink(&link, &device)) ? cNumber : 0;
+    } else {
+        IoDeleteSymbolicLink(&link);
+        g_acLinked[nSlot] = 0;
+    }
+}
+
 static void SyncLinks(void) {
     for (int i = 0; i < SIM_SLOTS; ++i) {
-        BOOLEAN bWant = SimBusWantsLink(i) != 0;
-        if (bWant == g_abLinked[i])
+        WCHAR cWant = SimBusWantsLink(i) ? (WCHAR)(L'0' + SimBusNameNumber(i)) : 0;
+        if (cWant == g_acLinked[i])
             continue;
-        WCHAR szDevice[32], szLink[32];
-        UNICODE_STRING device, link;
-        UnitName(L"\\Device\\Tkwm334000", i, szDevice);
-        UnitName(L"\\DosDevices\\Tkwm334000", i, szLink);
-        RtlInitUnicodeString(&device, szDevice);
-        RtlInitUnicodeString(&link, szLink);
-        if (bWant) {
-            g_abLinked[i] = NT_SUCCESS(IoCreateSymbolicLink(&link, &device));
-        } else {
-            IoDeleteSymbolicLink(&link);
-            g_abLinked[i] = FALSE;
-        }
+        if (g_acLinked[i])
+            SetLink(i, g_acLinked[i], FALSE);
+        if (cWant)
+            SetLink(i, cWant, TRUE);
     }
 }
 
@@ -99,9 +114,20 @@ static NTSTATUS DispatchCreate(PDEVICE_OBJECT pDevice, PIRP pIrp) {
     return Complete(pIrp, STATUS_SUCCESS, 0);
 }
 
+static void CompletePending(int nSlot) {
+    Lock();
+    PIRP pIrp = g_apPending[nSlot];
+    g_apPending[nSlot] = NULL;
+    Unlock();
+    if (pIrp)
+        IoCompleteRequest(pIrp, IO_NO_INCREMENT);
+}
+
 /* The last close of a unit's handle (not its cleanup) is what the handle counts count. */
 static NTSTATUS DispatchClose(PDEVICE_OBJECT pDevice, PIRP pIrp) {
     PIO_STACK_LOCATION pStack = IoGetCurrentIrpStackLocation(pIrp);
+    if (SlotOf(pDevice) != CONTROL_SLOT)
+        CompletePending(SlotOf(pDevice));
     if (SlotOf(pDevice) != CONTROL_SLOT && pStack->MajorFunction == IRP_MJ_CLOSE &&
         !(pStack->FileObject && pStack->FileObject->FsContext == REFUSED_OPEN)) {
         Lock();
@@ -128,7 +154,20 @@ static NTSTATUS UnitControl(int nSlot, PIRP pIrp, PIO_STACK_LOCATION pStack) {
     SimBusSetClock(NowUs());
     int bOk = SimBusControl(nSlot, nCode, pBuffer, nIn);
     int nDelayMs = SimBusAnswerDelayMs(nSlot);
+    PIRP pEarlier = NULL;
+    if (bOk && nCode == SimBusPendCode(nSlot)) {
+        /* Answered, but not completed: a driver that pends what the panel expects at once. */
+        pEarlier = g_apPending[nSlot];
+        pIrp->IoStatus.Status = STATUS_SUCCESS;
+        pIrp->IoStatus.Information = nIn;
+        IoMarkIrpPending(pIrp);
+        g_apPending[nSlot] = pIrp;
+    }
     Unlock();
+    if (pEarlier)
+        IoCompleteRequest(pEarlier, IO_NO_INCREMENT);
+    if (bOk && nCode == SimBusPendCode(nSlot))
+        return STATUS_PENDING;
     /* A slow unit: the caller waits, simctl (outside the lock) does not. */
     if (nDelayMs > 0) {
         LARGE_INTEGER interval;
@@ -174,6 +213,8 @@ static NTSTATUS DispatchControl(PDEVICE_OBJECT pDevice, PIRP pIrp) {
 }
 
 static void RemoveAll(void) {
+    for (int i = 0; i < SIM_SLOTS; ++i)
+        CompletePending(i);
     SimBusUnplugAll();
     SyncLinks();
     if (g_bControlLinked) {

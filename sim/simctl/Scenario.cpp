@@ -47,6 +47,8 @@ const WordField kWordFields[] = {
     {"locked", offsetof(sim::Unit, bLocked)},
     {"descriptor-length", offsetof(sim::Unit, nDescLength)},
     {"answer-delay", offsetof(sim::Unit, nAnswerDelayMs)},
+    {"name-shift", offsetof(sim::Unit, nNameShift)},
+    {"write-shift", offsetof(sim::Unit, nWriteShift)},
 };
 
 struct CodeNameEntry {
@@ -299,6 +301,15 @@ bool ApplyKey(const std::string& key, const std::string& value, sim::Unit& unit,
         return ApplyOffers(value, unit, error);
     if (key == "fail")
         return ApplyFail(value, unit, error);
+    if (key == "pend") {
+        if (value == "none") {
+            unit.nPendCode = 0;
+        } else if (!ParseCode(value, unit.nPendCode)) {
+            error = "pend takes a control code or none";
+            return false;
+        }
+        return true;
+    }
     error = "unknown key '" + key + "'";
     return false;
 }
@@ -487,6 +498,7 @@ std::string Format(const Units& units) {
         if (unit.nOffers <= 0)
             out << " none";
         out << '\n';
+        out << "pend = " << (unit.nPendCode ? CodeName(unit.nPendCode) : "none") << '\n';
         out << "fail = none\n";
         for (const CodeNameEntry& entry : kCodeNames) {
             int32_t nFail = unit.anFail[sim::CodeIndex(entry.nCode)];

@@ -28,6 +28,12 @@
 //   offers           RATE[:AVAIL] ...     offered rates, availability 1 unless given; or none
 //   fail             CODE N | CODE always | none
 //                                         the next N requests of CODE fail (GET_CLOCK, ...)
+//   write-shift      N                    the next settings write stores, and answers, the
+//                                         level sent plus N (0: none)
+// Faults only the kernel-mode driver shows (the in-process port ignores them):
+//   pend             CODE | none          requests of CODE are answered but left pending until
+//                                         the handle is closed
+//   name-shift       N                    the unit is published as \\.\Tkwm334000(slot+1+N)
 // Numbers are decimal or 0x hexadecimal; '#' starts a comment.
 #pragma once
 

@@ -80,6 +80,20 @@ TEST_F(UnitModel, WriteIsReadBack) {
     EXPECT_EQ(1, back.nResult);
 }
 
+TEST_F(UnitModel, WriteShiftChangesOnlyTheNextWrite) {
+    DrvSettingsIo io;
+    std::memset(static_cast<void*>(&io), 0, sizeof io);
+    io.settings.nBufferLevel = 5;
+    bus.aUnit[1].nWriteShift = 2;
+    ASSERT_TRUE(Send(1, IOCTL_DRV_SET_SETTINGS, &io, sizeof io));
+    EXPECT_EQ(7, io.settings.nBufferLevel) << "the answer carries the changed record";
+    EXPECT_EQ(7, sim::GetWord(bus.aUnit[1].abSettings + 288));
+    io.settings.nBufferLevel = 5;
+    ASSERT_TRUE(Send(1, IOCTL_DRV_SET_SETTINGS, &io, sizeof io));
+    EXPECT_EQ(5, sim::GetWord(bus.aUnit[1].abSettings + 288));
+    EXPECT_EQ(0, bus.aUnit[1].nWriteShift);
+}
+
 TEST_F(UnitModel, RateChangeTakesOnlyOfferedRates) {
     DrvRateValue change = {0, 192000};
     ASSERT_TRUE(Send(1, IOCTL_DRV_SET_RATE, &change, sizeof change));
