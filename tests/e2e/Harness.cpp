@@ -394,8 +394,8 @@ void Environment::SetUp() {
           CrossDir() + "/tools/uiprobe/uiprobehook.dll",
           CrossDir() + "/tools/drvprobe/drvprobe.exe",
           CrossDir() + "/tools/uifixture/uifixture.exe", CrossDir() + "/tools/longrun/longrun.exe",
-          Cross64Dir() + "/sim/simctl/simctl.exe", Cross64Dir() + "/sim/kernel/tkwmsim.sys",
-          Cross64Dir() + "/tools/openrec/openrec.exe"}) {
+          CrossDir() + "/tools/drvcheck/drvcheck.exe", Cross64Dir() + "/sim/simctl/simctl.exe",
+          Cross64Dir() + "/sim/kernel/tkwmsim.sys", Cross64Dir() + "/tools/openrec/openrec.exe"}) {
         ASSERT_TRUE(Exists(path)) << path << " is missing (see scripts/e2e-test.sh)";
     }
     // Already installed and running when scripts/e2e-test.sh runs the suite; a suite started
