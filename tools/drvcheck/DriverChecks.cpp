@@ -8,7 +8,7 @@
 
 std::vector<std::string> StrayNames(const DrvDevTable& table) {
     std::vector<std::string> stray;
-    for (Utf16 cLast : {u'0', u'5'}) {
+    for (Utf16 cLast : {u'0', u'5', u'6', u'7', u'8', u'9'}) {
         DrvDevSlot slot = table[0];
         int n = 0;
         while (n + 1 < DRV_PATH_CHARS && slot.szPath[n + 1])
