@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# The checks a Release Tkdp3340.exe must pass before it is shipped; reads the file only (no
-# Wine). Prints one line per check; on the first failed check says which and exits 1.
+# The checks a Release Tkdp3340.exe must pass before it is shipped, and with CHECKER those of
+# the drvcheck.exe that ships beside it; reads the files only (no Wine). Prints one line per
+# check; on the first failed check says which and exits 1.
 #
-#   scripts/check-release.sh EXE
+#   scripts/check-release.sh EXE [CHECKER]
 set -uo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 exe=${1:?exe}
+checker=${2:-}
 
 fail() { echo "check failed: $1"; exit 1; }
 pass() { echo "ok: $1"; }
@@ -51,3 +53,11 @@ have=$(cut -d: -f1 <<<"$langs" | tr '\n' ' ')
 ids=$(head -n1 <<<"$langs" | cut -d: -f2)
 grep -qw 33088 <<<"$ids" || fail "string tables: no title string 33088"
 pass "string tables in eight languages, $(wc -w <<<"$ids") strings each"
+
+[ -n "$checker" ] || exit 0
+[ -s "$checker" ] || fail "no drvcheck.exe at $checker"
+out=$(bash "$root/scripts/check-exe.sh" "$checker" i686 console) ||
+    fail "drvcheck.exe: PE32 console program importing only system DLLs: $out"
+i686-w64-mingw32-objdump -t "$checker" 2>&1 | grep -q 'no symbols' ||
+    fail "drvcheck.exe: stripped: the symbol table is still there"
+pass "drvcheck.exe: PE32 console program importing only system DLLs, stripped (${out#ok: })"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Release Tkdp3340.exe (i686, statically linked, stripped) from the source folder SRC
-# in the build folder BUILD, and prints the exe's path. The program target alone: no tests, no
-# tools. Used by scripts/release.sh and scripts/repro-check.sh, so both build it the same way.
+# in the build folder BUILD, and prints the exe's path. The program and drvcheck.exe, which ships
+# beside it (BUILD/tools/drvcheck/drvcheck.exe): no tests, no other tools. Used by
+# scripts/release.sh and scripts/repro-check.sh, so both build them the same way.
 #
 #   scripts/release-build.sh SRC BUILD
 set -euo pipefail
@@ -14,7 +15,7 @@ if ! cmake -S "$src" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$src/cmake/mingw-i686.c
     cat "$build.configure.log" >&2
     exit 1
 fi
-if ! cmake --build "$build" -j "$(nproc)" --target Tkdp3340 >"$build.build.log" 2>&1; then
+if ! cmake --build "$build" -j "$(nproc)" --target Tkdp3340 drvcheck >"$build.build.log" 2>&1; then
     tail -n 60 "$build.build.log" >&2
     exit 1
 fi

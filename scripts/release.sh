@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The release command: installs what is missing, builds the Release Tkdp3340.exe (i686,
-# statically linked, stripped) in build/release, checks it (scripts/check-release.sh) and writes
-# dist/Tkdp3340.exe and dist/SHA256SUMS. No Wine step. dist/ is replaced as a whole and only when
+# statically linked, stripped) and drvcheck.exe in build/release, checks them
+# (scripts/check-release.sh) and writes dist/Tkdp3340.exe, dist/drvcheck.exe and dist/SHA256SUMS. No Wine step. dist/ is replaced as a whole and only when
 # every check passed: it holds either the previous release or the new one, never a mix.
-# Prints the path, the size and the SHA-256, and whether the work tree had uncommitted changes.
+# Prints the path, the size and the SHA-256 of each, and whether the work tree had uncommitted
+# changes.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
@@ -22,8 +23,9 @@ fi
 
 echo "== release: build (build/release)"
 exe=$(bash scripts/release-build.sh . build/release) || { echo "release: the build failed"; exit 1; }
-echo "== release: check $exe"
-bash scripts/check-release.sh "$exe" || { echo "release: dist/ left as it was"; exit 1; }
+checker=build/release/tools/drvcheck/drvcheck.exe
+echo "== release: check $exe and $checker"
+bash scripts/check-release.sh "$exe" "$checker" || { echo "release: dist/ left as it was"; exit 1; }
 
 stage=$(mktemp -d "$root/build/dist-stage.XXXXXX")
 old=
@@ -34,7 +36,8 @@ cleanup() {
 }
 trap cleanup EXIT
 cp "$exe" "$stage/Tkdp3340.exe"
-(cd "$stage" && sha256sum Tkdp3340.exe >SHA256SUMS && sha256sum --quiet -c SHA256SUMS) ||
+cp "$checker" "$stage/drvcheck.exe"
+(cd "$stage" && sha256sum Tkdp3340.exe drvcheck.exe >SHA256SUMS && sha256sum --quiet -c SHA256SUMS) ||
     { echo "release: the staged copy does not match its checksum; dist/ left as it was"; exit 1; }
 chmod 755 "$stage"
 if [ -e dist ]; then
@@ -44,5 +47,6 @@ if [ -e dist ]; then
 fi
 mv "$stage" dist
 
-hash=$(cut -d' ' -f1 dist/SHA256SUMS)
-echo "$root/dist/Tkdp3340.exe  $(stat -c %s dist/Tkdp3340.exe) bytes  sha256 $hash  ($source_line)"
+while read -r hash name; do
+    echo "$root/dist/$name  $(stat -c %s "dist/$name") bytes  sha256 $hash  ($source_line)"
+done <dist/SHA256SUMS

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Proves that the Release program is reproducible: copies the source (what git tracks, plus new
 # files it does not ignore) to two folders at different paths, builds the Release Tkdp3340.exe
-# in each, one after the other (so at different times), and compares the bytes; then runs the
-# release checks on it. Leaves BUILD_DIR/ctest-junit.xml with two tests,
+# and drvcheck.exe in each, one after the other (so at different times), and compares the bytes
+# of each; then runs the release checks on them. Leaves BUILD_DIR/ctest-junit.xml with two tests,
 # release_build_is_reproducible and release_checks_pass, for scripts/test-summary.sh; exits 1
 # when either fails.
 #
@@ -51,20 +51,29 @@ exe1=$(bash scripts/release-build.sh "$first" "$dir/a/build") ||
 exe2=$(bash scripts/release-build.sh "$second" "$dir/b/somewhere/else/build") ||
     { repro fail "the second build failed (log: $dir/b/somewhere/else/build.build.log)"; exit 1; }
 
-hash1=$(sha256sum "$exe1" | cut -d' ' -f1)
-hash2=$(sha256sum "$exe2" | cut -d' ' -f1)
-if cmp -s "$exe1" "$exe2"; then
-    repro run "the two builds are the same $(stat -c %s "$exe1") bytes, sha256 $hash1"
-else
-    # Offsets are decimal and 1-based, as cmp counts them.
-    repro fail "the two builds differ: sha256 $hash1 and $hash2, $(cmp -l "$exe1" "$exe2" |
-        wc -l) bytes differ, first at offsets $(cmp -l "$exe1" "$exe2" | head -n 8 |
-        awk '{print $1}' | tr '\n' ' ')"
-    exit 1
-fi
+# drvcheck.exe is built beside the panel in each build folder.
+checker1=$(dirname "$(dirname "$exe1")")/tools/drvcheck/drvcheck.exe
+checker2=$(dirname "$(dirname "$exe2")")/tools/drvcheck/drvcheck.exe
+firsts=("$exe1" "$checker1")
+seconds=("$exe2" "$checker2")
+same=
+for i in 0 1; do
+    one=${firsts[$i]} two=${seconds[$i]}
+    hash1=$(sha256sum "$one" | cut -d' ' -f1)
+    hash2=$(sha256sum "$two" | cut -d' ' -f1)
+    if ! cmp -s "$one" "$two"; then
+        # Offsets are decimal and 1-based, as cmp counts them.
+        repro fail "the two builds of $(basename "$one") differ: sha256 $hash1 and $hash2,\
+ $(cmp -l "$one" "$two" | wc -l) bytes differ, first at offsets $(cmp -l "$one" "$two" |
+            head -n 8 | awk '{print $1}' | tr '\n' ' ')"
+        exit 1
+    fi
+    same+="${same:+; }$(basename "$one") $(stat -c %s "$one") bytes, sha256 $hash1"
+done
+repro run "the two builds are the same: $same"
 
 # What scripts/release.sh checks before it writes dist/.
-if checks=$(bash scripts/check-release.sh "$exe1" 2>&1); then
+if checks=$(bash scripts/check-release.sh "$exe1" "$checker1" 2>&1); then
     result release_checks_pass run "$(tr '\n' ';' <<<"$checks")"
 else
     echo "$checks"
