@@ -50,7 +50,9 @@ public:
             m_indexes.push_back({IOCTL_DRV_GET_CLOCK, m_f.clock.nIndex});
     }
 
-    // One open-exchange-close per code of a refresh tick, repeated; a code that failed or
+    // One open-exchange-close per code of a refresh tick, in rounds as the ticks send them: a
+    // long run of one code alone would let the closes pile up (Wine hands them to the driver
+    // after CloseHandle returns) and charge them all to the next code. A code that failed or
     // pended in ReadAll is not timed.
     Verdict Time(int nRepeat) {
         static const uint32_t kTimed[] = {TICK_PROBE,
@@ -60,17 +62,22 @@ public:
                                           IOCTL_DRV_GET_DESCRIPTOR,
                                           IOCTL_DRV_GET_DEVICE_FLAG,
                                           IOCTL_DRV_GET_RATE};
+        constexpr size_t kCodes = sizeof kTimed / sizeof kTimed[0];
+        std::vector<double> samples[kCodes];
+        for (int i = 0; i < nRepeat && !Interrupted(); ++i) {
+            for (size_t k = 0; k < kCodes; ++k) {
+                if (kTimed[k] == TICK_PROBE || SoundCode(kTimed[k]))
+                    samples[k].push_back(TimeOne(kTimed[k]));
+            }
+        }
         std::vector<CodeLatency> latencies;
-        for (uint32_t nCode : kTimed) {
-            if (nCode != TICK_PROBE && !SoundCode(nCode))
+        for (size_t k = 0; k < kCodes; ++k) {
+            if (samples[k].empty())
                 continue;
-            std::vector<double> samples;
-            for (int i = 0; i < nRepeat && !Interrupted(); ++i)
-                samples.push_back(TimeOne(nCode));
-            double p50 = Percentile(samples, 50);
-            m_f.medianMs[nCode] = p50;
-            latencies.push_back({nCode == TICK_PROBE ? "open" : CodeShortName(nCode), p50,
-                                 Percentile(samples, 99)});
+            double p50 = Percentile(samples[k], 50);
+            m_f.medianMs[kTimed[k]] = p50;
+            latencies.push_back({kTimed[k] == TICK_PROBE ? "open" : CodeShortName(kTimed[k]), p50,
+                                 Percentile(samples[k], 99)});
         }
         return JudgeLatency(latencies);
     }
