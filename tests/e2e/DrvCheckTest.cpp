@@ -1,9 +1,15 @@
 // drvcheck.exe against the kernel-mode simulated driver: a sound driver passes every must rule,
 // each fault breaks exactly its own rule, and --write and --rates leave the unit as they found
 // it, as the driver's state and request log show.
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <fstream>
 #include <set>
 #include <sstream>
+#include <thread>
 
 #include "driver/DrvControlCodes.h"
 #include "tests/e2e/Harness.h"
@@ -42,6 +48,45 @@ std::string SettingsHex(const std::string& hex) {
     return hex.substr(0, 2 * 336);
 }
 
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// drvcheck started straight through Wine's loader, whose process Ctrl-C reaches as SIGINT;
+// scripts/wine-exec.sh would keep the signal and the exit status to itself.
+pid_t StartDrvCheck(const std::vector<std::string>& args, const std::string& outPath) {
+    std::vector<std::string> argv = {
+        "bash", "-c",
+        "source scripts/wine-env.sh && WINEDEBUG=-all exec \"$kp_wine\" \"$@\" >\"$0\" 2>&1",
+        outPath, e2e::CrossDir() + "/tools/drvcheck/drvcheck.exe"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    pid_t pid = fork();
+    if (pid == 0) {
+        std::vector<char*> raw;
+        for (std::string& arg : argv)
+            raw.push_back(&arg[0]);
+        raw.push_back(nullptr);
+        if (chdir(e2e::SourceDir().c_str()) == 0)
+            execvp("bash", raw.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+// The exit status, or -1 when it had to be killed after nTimeoutSec.
+int WaitFor(pid_t pid, int nTimeoutSec) {
+    int nStatus = 0;
+    for (int i = 0; i < nTimeoutSec * 10; ++i) {
+        if (waitpid(pid, &nStatus, WNOHANG) == pid)
+            return WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : -1;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, &nStatus, 0);
+    return -1;
+}
+
 const char kFourUnits[] =
     "[slot 0]\nstream-active = 1\nstream-rate = 48000\n[slot 1]\n[slot 2]\n[slot 3]\n";
 
@@ -62,8 +107,7 @@ TEST(DrvCheck, SoundDriverPassesEveryMustRuleAndIsLeftAsItWas) {
     // Units 2 to 4 run no stream; the should rules may warn on a busy machine.
     EXPECT_NE(std::string::npos, r.out.find(" 0 failed, 3 skipped")) << r.out;
     EXPECT_NE(std::string::npos, r.out.find("(units 1, 2, 3, 4)\n")) << r.out;
-    std::ifstream in(json, std::ios::binary);
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string text = ReadFile(json);
     EXPECT_NE(std::string::npos, text.find("\"exit\": 0")) << text;
     EXPECT_EQ(before, e2e::Simctl({"show"}));
 }
@@ -142,6 +186,35 @@ TEST(DrvCheck, RatesSetsEachOfferedRateAndTheOriginalLast) {
         (std::vector<std::string>{"44ac0000", "80bb0000", "88580100", "00770100", "88580100"}),
         rates);
     EXPECT_EQ(before, e2e::Simctl({"show"}));
+}
+
+TEST(DrvCheck, CtrlCDuringRatesSetsTheOriginalRateBackFirst) {
+    // A slow unit that offers all seven rates: switching them takes seconds, time enough to
+    // see the first rate change in the log and interrupt the run.
+    e2e::LoadScenarioText(
+        "[slot 0]\nrate = 88200\nunit-rate = 88200\ncurrent-rate = 88200\nanswer-delay = 200\n"
+        "offers = 44100 48000 88200 96000 176400 192000 352800\n");
+    std::string before = e2e::Simctl({"show"});
+    const std::string out = e2e::ResultsDir() + "/drvcheck-interrupted.txt";
+    pid_t pid = StartDrvCheck({"--repeat", "1", "--rates"}, out);
+    ASSERT_GT(pid, 0);
+    bool bSeen = false;
+    for (int i = 0; i < 300 && !bSeen && waitpid(pid, nullptr, WNOHANG) == 0; ++i)
+        bSeen = !Requests(IOCTL_DRV_SET_RATE).empty();
+    if (bSeen)
+        kill(pid, SIGINT);
+    int nStatus = WaitFor(pid, 60);
+    std::string report = ReadFile(out);
+    EXPECT_EQ(before, e2e::Simctl({"show"})) << report;
+    std::vector<e2e::LogLine> sets = Requests(IOCTL_DRV_SET_RATE);
+    ASSERT_FALSE(sets.empty()) << report;
+    EXPECT_EQ("88580100", sets.back().sent.substr(8, 8)) << "88200 Hz set back last";
+    if (nStatus == 0 && report.find("interrupted") == std::string::npos)
+        GTEST_SKIP() << "the run ended before the interruption reached it:\n" << report;
+    EXPECT_EQ(2, nStatus) << report;
+    EXPECT_LT(sets.size(), 8u) << "interrupted before every rate was set\n" << report;
+    EXPECT_NE(std::string::npos, report.find("drvcheck: interrupted; what it changed was put back"))
+        << report;
 }
 
 TEST(DrvCheck, WriteAndRatesRefuseWhileTheUnitIsInUse) {
