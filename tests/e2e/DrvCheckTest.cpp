@@ -217,6 +217,22 @@ TEST(DrvCheck, CtrlCDuringRatesSetsTheOriginalRateBackFirst) {
         << report;
 }
 
+TEST(DrvCheck, RobustnessSendsTheMalformedRequestsAndChangesNothing) {
+    e2e::LoadScenarioText("[slot 0]\n");
+    std::string before = e2e::Simctl({"show"});
+    e2e::RunResult r = DrvCheck({"--repeat", "1", "--robustness"});
+    EXPECT_EQ(0, r.nStatus) << r.Report();
+    for (const char* szRule : {"robust.short", "robust.long", "robust.unknown", "robust.after"})
+        EXPECT_EQ(1u, Rules(r.out, "PASS").count(szRule)) << szRule << "\n" << r.out;
+    std::set<std::string> malformed;
+    for (const e2e::LogLine& line : e2e::ReadLog()) {
+        if (line.kind == "control" && (line.nSize != DrvBufferSize(line.nCode)))
+            malformed.insert(std::to_string(line.nSize) + (line.bOk ? " answered" : " refused"));
+    }
+    EXPECT_EQ((std::set<std::string>{"339 refused", "341 refused", "4 refused"}), malformed);
+    EXPECT_EQ(before, e2e::Simctl({"show"}));
+}
+
 TEST(DrvCheck, WriteAndRatesRefuseWhileTheUnitIsInUse) {
     e2e::LoadScenarioText("[slot 0]\nin-use = 1\n");
     e2e::RunResult r = DrvCheck({"--repeat", "1", "--write", "--rates"});

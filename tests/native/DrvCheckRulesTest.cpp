@@ -180,6 +180,21 @@ TEST(DrvCheckRules, RequestsAndWrites) {
          Outcome::Pass, "refused (error 87)"},
         {"short buffer answered", [=] { return JudgeRefused("robust.short", "x", answered); },
          Outcome::Fail, "answered (339 bytes returned)"},
+        {"write answered with another level",
+         [=] {
+             DrvSettings answer = written;
+             answer.nBufferLevel = 7;
+             return JudgeWriteEcho(true, written, answer);
+         },
+         Outcome::Fail, "level 5 written, 7 answered"},
+        {"settings changed by malformed requests",
+         [=] {
+             DrvSettingsIo before = {}, after = {};
+             before.settings = written;
+             after.settings = changed;
+             return JudgeStillAnswers(true, before, after);
+         },
+         Outcome::Fail, "a different record"},
         {"record kept", [=] { return JudgeWriteKept(written, written); }, Outcome::Pass,
          "byte for byte"},
         {"record changed by the write", [=] { return JudgeWriteKept(written, changed); },

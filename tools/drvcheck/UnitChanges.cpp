@@ -21,10 +21,16 @@ bool ReadSettings(const UnitLink& link, DrvSettingsIo& io) {
     return Send(link, IOCTL_DRV_GET_SETTINGS, &io, sizeof io);
 }
 
-bool WriteSettings(const UnitLink& link, const DrvSettings& settings, DrvSettingsIo& io) {
+ExchangeOutcome WriteExchange(const UnitLink& link, const DrvSettings& settings,
+                              DrvSettingsIo& io) {
     io.settings = settings;
     io.nResult = 0;
-    return Send(link, IOCTL_DRV_SET_SETTINGS, &io, sizeof io);
+    return link.Send(IOCTL_DRV_SET_SETTINGS, &io, sizeof io);
+}
+
+bool WriteSettings(const UnitLink& link, const DrvSettings& settings, DrvSettingsIo& io) {
+    ExchangeOutcome x = WriteExchange(link, settings, io);
+    return x.bDone && !x.bPending;
 }
 
 // Why the unit must not be changed now, or empty: asked afresh, not taken from the earlier reads.
@@ -61,9 +67,14 @@ std::vector<Verdict> CheckWrite(const UnitLink& link, const UnitFindings&) {
         return {};
 
     DrvSettingsIo answer;
-    bool bWritten = WriteSettings(link, original.settings, answer);
+    ExchangeOutcome written = WriteExchange(link, original.settings, answer);
+    bool bWritten = written.bDone && !written.bPending;
     std::vector<Verdict> v;
-    v.push_back(JudgeWriteResult(bWritten, answer.nResult));
+    // A write left pending is judged as the reads are: the panel reads its result at once.
+    if (written.bPending)
+        v.push_back(JudgeSynchronous({{IOCTL_DRV_SET_SETTINGS, written}}));
+    else
+        v.push_back(JudgeWriteResult(bWritten, answer.nResult));
     v.push_back(JudgeWriteEcho(bWritten, original.settings, answer.settings));
 
     DrvSettingsIo back;
@@ -108,6 +119,7 @@ std::vector<Verdict> CheckRates(const UnitLink& link, const UnitFindings& f) {
     }
 
     std::string set, wrong;
+    std::vector<Verdict> v;
     bool bInterrupted = false;
     for (int k = 0; k < SUPPORTED_RATE_COUNT; ++k) {
         if (f.rates.anAvailable[k] == 0)
@@ -117,7 +129,9 @@ std::vector<Verdict> CheckRates(const UnitLink& link, const UnitFindings& f) {
             break;
         }
         DrvRateValue value = {0, SUPPORTED_RATES[k]};
-        Send(link, IOCTL_DRV_SET_RATE, &value, sizeof value);
+        ExchangeOutcome x = link.Send(IOCTL_DRV_SET_RATE, &value, sizeof value);
+        if (x.bPending && v.empty())
+            v.push_back(JudgeSynchronous({{IOCTL_DRV_SET_RATE, x}}));
         DrvClockStatus now = {};
         bool bRead = Send(link, IOCTL_DRV_GET_CLOCK, &now, sizeof now);
         set += (set.empty() ? "" : ", ") + std::to_string(SUPPORTED_RATES[k]);
@@ -138,9 +152,12 @@ std::vector<Verdict> CheckRates(const UnitLink& link, const UnitFindings& f) {
     if (bInterrupted)
         restored = "interrupted; " + restored;
     if (!wrong.empty() || !bBack) {
-        return {MakeVerdict("rates.switch", RuleKind::Should, Outcome::Fail,
-                            (wrong.empty() ? std::string() : wrong + "; ") + restored)};
+        v.push_back(MakeVerdict("rates.switch", RuleKind::Should, Outcome::Fail,
+                                (wrong.empty() ? std::string() : wrong + "; ") + restored));
+    } else {
+        v.push_back(
+            MakeVerdict("rates.switch", RuleKind::Should, Outcome::Pass,
+                        "set " + set + " Hz in turn, each read back by the clock; " + restored));
     }
-    return {MakeVerdict("rates.switch", RuleKind::Should, Outcome::Pass,
-                        "set " + set + " Hz in turn, each read back by the clock; " + restored)};
+    return v;
 }
