@@ -211,7 +211,7 @@ TEST(DrvCheckRules, OpensAndTiming) {
     stray.strayNames.push_back("\\\\.\\Tkwm3340000");
     CheckCases({
         {"units 1 and 3 open", [=] { return JudgeOpenSlots(sound); }, Outcome::Pass,
-         "unit 1, 3 opens"},
+         "units 1, 3 open, each under its own name"},
         {"unit asked for does not open", [=] { return JudgeOpenSlots(gone); }, Outcome::Fail,
          "unit 2 does not open (error 2)"},
         {"a unit numbered from 0", [=] { return JudgeOpenSlots(stray); }, Outcome::Fail,

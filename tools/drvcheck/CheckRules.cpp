@@ -96,10 +96,12 @@ Verdict JudgeOpenSlots(const SlotOpenings& openings) {
                         " opens, a name the panel never tries: that unit is missing from the "
                         "panel's device list or shown in another unit's place");
     }
+    std::string units = UnitList(abOpen);
+    bool bOne = units.find(',') == std::string::npos;
     return Must("open.slot", true,
-                "unit " + UnitList(abOpen) +
-                    " opens under its own name as the panel opens it (read and write, "
-                    "exclusive, overlapped)");
+                (bOne ? "unit " + units + " opens under its own name"
+                      : "units " + units + " open, each under its own name,") +
+                    " as the panel opens it (read and write, exclusive, overlapped)");
 }
 
 Verdict JudgeSynchronous(const std::vector<CodeExchange>& exchanges) {
