@@ -82,7 +82,9 @@ kp_wineserver_state() {
     local prefix pid found=() env
     prefix=$(realpath -m "$WINEPREFIX")
     for pid in $(pgrep '^wineserver'); do
-        env=$(tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | sed -n 's/^WINEPREFIX=//p')
+        # Another prefix's server may end between pgrep and the read: the redirection's error
+        # is silenced only when 2>/dev/null comes before it.
+        env=$(tr '\0' '\n' 2>/dev/null <"/proc/$pid/environ" | sed -n 's/^WINEPREFIX=//p')
         [ -n "$env" ] && [ "$(realpath -m "$env")" = "$prefix" ] && found+=("$pid")
     done
     case ${#found[@]} in
