@@ -61,8 +61,13 @@ ReportSection CheckDriver(const SlotOpenings& openings, const bool (&abPresent)[
     for (const UnitFindings& u : units)
         abActive[u.nSlot] = u.bStream && u.stream.nActive != 0;
     TickPlan plan = PanelTick(abPresent, abActive);
-    section.verdicts.push_back(
-        JudgeTickCost(TickCost(plan, units), plan.nRequests, plan.nOpensTried));
+    if (units.empty()) {
+        section.verdicts.push_back(MakeVerdict("tick.cost", RuleKind::Should, Outcome::Skip,
+                                               "no unit was checked, so nothing was timed"));
+    } else {
+        section.verdicts.push_back(
+            JudgeTickCost(TickCost(plan, units), plan.nRequests, plan.nOpensTried));
+    }
 
     std::vector<UnitRate> rates;
     for (size_t i = 0; i < units.size(); ++i) {
