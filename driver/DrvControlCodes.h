@@ -44,3 +44,26 @@ constexpr uint32_t DrvBufferSize(uint32_t nCode) {
            : nCode == IOCTL_DRV_GET_CLOCK        ? 20
                                                  : 0;
 }
+
+// Every code above, in the order of their functions.
+constexpr uint32_t DRV_CODES[] = {
+    IOCTL_DRV_GET_DESCRIPTOR, IOCTL_DRV_GET_DEVICE_FLAG, IOCTL_DRV_GET_STREAM_STATE,
+    IOCTL_DRV_GET_SETTINGS,   IOCTL_DRV_SET_SETTINGS,    IOCTL_DRV_GET_IN_USE,
+    IOCTL_DRV_GET_RATE,       IOCTL_DRV_SET_RATE,        IOCTL_DRV_QUERY_RATE,
+    IOCTL_DRV_GET_CLOCK,
+};
+
+// A code's name without "IOCTL_DRV_", as the tools print it; nullptr for any other code.
+constexpr const char* DrvCodeName(uint32_t nCode) {
+    return nCode == IOCTL_DRV_GET_DESCRIPTOR     ? "GET_DESCRIPTOR"
+           : nCode == IOCTL_DRV_GET_DEVICE_FLAG  ? "GET_DEVICE_FLAG"
+           : nCode == IOCTL_DRV_GET_STREAM_STATE ? "GET_STREAM_STATE"
+           : nCode == IOCTL_DRV_GET_SETTINGS     ? "GET_SETTINGS"
+           : nCode == IOCTL_DRV_SET_SETTINGS     ? "SET_SETTINGS"
+           : nCode == IOCTL_DRV_GET_IN_USE       ? "GET_IN_USE"
+           : nCode == IOCTL_DRV_GET_RATE         ? "GET_RATE"
+           : nCode == IOCTL_DRV_SET_RATE         ? "SET_RATE"
+           : nCode == IOCTL_DRV_QUERY_RATE       ? "QUERY_RATE"
+           : nCode == IOCTL_DRV_GET_CLOCK        ? "GET_CLOCK"
+                                                 : nullptr;
+}

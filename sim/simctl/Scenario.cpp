@@ -51,24 +51,6 @@ const WordField kWordFields[] = {
     {"write-shift", offsetof(sim::Unit, nWriteShift)},
 };
 
-struct CodeNameEntry {
-    uint32_t nCode;
-    const char* szName;
-};
-
-const CodeNameEntry kCodeNames[] = {
-    {IOCTL_DRV_GET_DESCRIPTOR, "GET_DESCRIPTOR"},
-    {IOCTL_DRV_GET_DEVICE_FLAG, "GET_DEVICE_FLAG"},
-    {IOCTL_DRV_GET_STREAM_STATE, "GET_STREAM_STATE"},
-    {IOCTL_DRV_GET_SETTINGS, "GET_SETTINGS"},
-    {IOCTL_DRV_SET_SETTINGS, "SET_SETTINGS"},
-    {IOCTL_DRV_GET_IN_USE, "GET_IN_USE"},
-    {IOCTL_DRV_GET_RATE, "GET_RATE"},
-    {IOCTL_DRV_SET_RATE, "SET_RATE"},
-    {IOCTL_DRV_QUERY_RATE, "QUERY_RATE"},
-    {IOCTL_DRV_GET_CLOCK, "GET_CLOCK"},
-};
-
 std::string Trim(const std::string& s) {
     size_t b = s.find_first_not_of(" \t\r\n");
     if (b == std::string::npos)
@@ -366,9 +348,9 @@ bool ParseCode(const std::string& name, uint32_t& nCode) {
     std::string shortName = name;
     if (shortName.compare(0, 10, "IOCTL_DRV_") == 0)
         shortName = shortName.substr(10);
-    for (const CodeNameEntry& entry : kCodeNames) {
-        if (shortName == entry.szName) {
-            nCode = entry.nCode;
+    for (uint32_t nKnown : DRV_CODES) {
+        if (shortName == DrvCodeName(nKnown)) {
+            nCode = nKnown;
             return true;
         }
     }
@@ -382,10 +364,8 @@ bool ParseCode(const std::string& name, uint32_t& nCode) {
 }
 
 std::string CodeName(uint32_t nCode) {
-    for (const CodeNameEntry& entry : kCodeNames) {
-        if (entry.nCode == nCode)
-            return entry.szName;
-    }
+    if (const char* szName = DrvCodeName(nCode))
+        return szName;
     char sz[16];
     std::snprintf(sz, sizeof sz, "0x%06X", static_cast<unsigned>(nCode));
     return sz;
@@ -500,12 +480,12 @@ std::string Format(const Units& units) {
         out << '\n';
         out << "pend = " << (unit.nPendCode ? CodeName(unit.nPendCode) : "none") << '\n';
         out << "fail = none\n";
-        for (const CodeNameEntry& entry : kCodeNames) {
-            int32_t nFail = unit.anFail[sim::CodeIndex(entry.nCode)];
+        for (uint32_t nCode : DRV_CODES) {
+            int32_t nFail = unit.anFail[sim::CodeIndex(nCode)];
             if (nFail < 0) {
-                out << "fail = " << entry.szName << " always\n";
+                out << "fail = " << DrvCodeName(nCode) << " always\n";
             } else if (nFail > 0) {
-                out << "fail = " << entry.szName << ' ' << nFail << '\n';
+                out << "fail = " << DrvCodeName(nCode) << ' ' << nFail << '\n';
             }
         }
     }

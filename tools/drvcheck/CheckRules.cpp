@@ -53,25 +53,8 @@ std::string UnitList(const bool (&ab)[DRVCHECK_UNITS]) {
 }  // namespace
 
 std::string CodeShortName(uint32_t nCode) {
-    static const struct {
-        uint32_t nCode;
-        const char* szName;
-    } kNames[] = {
-        {IOCTL_DRV_GET_DESCRIPTOR, "GET_DESCRIPTOR"},
-        {IOCTL_DRV_GET_DEVICE_FLAG, "GET_DEVICE_FLAG"},
-        {IOCTL_DRV_GET_STREAM_STATE, "GET_STREAM_STATE"},
-        {IOCTL_DRV_GET_SETTINGS, "GET_SETTINGS"},
-        {IOCTL_DRV_SET_SETTINGS, "SET_SETTINGS"},
-        {IOCTL_DRV_GET_IN_USE, "GET_IN_USE"},
-        {IOCTL_DRV_GET_RATE, "GET_RATE"},
-        {IOCTL_DRV_SET_RATE, "SET_RATE"},
-        {IOCTL_DRV_QUERY_RATE, "QUERY_RATE"},
-        {IOCTL_DRV_GET_CLOCK, "GET_CLOCK"},
-    };
-    for (const auto& name : kNames) {
-        if (name.nCode == nCode)
-            return name.szName;
-    }
+    if (const char* szName = DrvCodeName(nCode))
+        return szName;
     return Format("0x%06X", nCode);
 }
 
