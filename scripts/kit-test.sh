@@ -52,14 +52,17 @@ XML
 
 # Everything Wine sees lives here, outside the repository.
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/kp-kit.XXXXXX")
-[[ "$tmp/" != "$root/"* ]] || { result kit_runs_self_contained fail "$tmp is inside $root"; exit 1; }
+[[ "$tmp/" != "$root/"* ]] ||
+    { result kit_runs_self_contained fail "$tmp is inside $root"; exit 1; }
 export KP_WINEPREFIX=$tmp/prefix
 home=$tmp/home
 mkdir -p "$home"
 # Only what Wine needs: no variable of the caller names a folder of the repository.
 wine_env=(env -i "PATH=/usr/bin:/bin" "HOME=$home" "USER=${USER:-root}" "LC_ALL=C.UTF-8"
     "KP_WINEPREFIX=$KP_WINEPREFIX" "KP_WINE_ARCHS=$archs" "TMPDIR=$tmp")
-prefix_cmd() { (cd "$tmp" && "${wine_env[@]}" timeout -k 5 300 bash "$root/scripts/wine-prefix.sh" "$1"); }
+prefix_cmd() {  # start or stop
+    (cd "$tmp" && "${wine_env[@]}" timeout -k 5 300 bash "$root/scripts/wine-prefix.sh" "$1")
+}
 cleanup() {
     prefix_cmd stop
     rm -rf "$tmp"
@@ -76,7 +79,8 @@ win() {  # log name, program and arguments...
 
 echo "== kit: a fresh prefix in $tmp, without drive Z:"
 if ! prefix_cmd start >"$out/prefix.log" 2>&1; then
-    result kit_runs_self_contained fail "the prefix could not be made: $(tail -n 3 "$out/prefix.log")"
+    result kit_runs_self_contained fail \
+        "the prefix could not be made: $(tail -n 3 "$out/prefix.log")"
     exit 1
 fi
 prefix_cmd stop
@@ -99,7 +103,8 @@ folder='C:\Program Files (x86)\Kestal Test\Driver'
 docs=$KP_WINEPREFIX/drive_c/Program\ Files\ \(x86\)/Kestal\ Test/Driver/Readme
 mkdir -p "$docs"
 for lang in EN JP DE ES FR IT NL PT; do
-    printf '<html><body>readme %s of this prefix\r\n</body></html>' "$lang" >"$docs/Readme_$lang.htm"
+    printf '<html><body>readme %s of this prefix\r\n</body></html>' "$lang" \
+        >"$docs/Readme_$lang.htm"
 done
 installed=0
 win install-key reg add "$key" /ve /d "$folder" /f /reg:32 >/dev/null &&
@@ -125,8 +130,9 @@ if ! win z-drive cmd /c "if exist \"$probe\" (exit 1) else (exit 0)"; then
 fi
 run_start=$SECONDS
 kit_timeout=1500
-(cd "$kitdir" && "${wine_env[@]}" "KP_WINE_LOG=$out/run-tests.wine.log" "KP_WINE_TIMEOUT=$kit_timeout" \
-    bash "$root/scripts/wine-exec.sh" cmd /c run-tests.cmd "$ask") >"$out/run-tests.txt" 2>&1
+(cd "$kitdir" && "${wine_env[@]}" "KP_WINE_LOG=$out/run-tests.wine.log" \
+    "KP_WINE_TIMEOUT=$kit_timeout" bash "$root/scripts/wine-exec.sh" cmd /c run-tests.cmd "$ask") \
+    >"$out/run-tests.txt" 2>&1
 status=$?
 kit_timeout=120
 tr -d '\r' <"$out/run-tests.txt" | grep -v ': running$'
@@ -166,7 +172,8 @@ if ! timeout -k 5 30 "$kp_wine32" --version >/dev/null 2>&1; then
         messages+=("run-tests.cmd i686 did not end with \"0 passed, 1 failed\"")
 fi
 if [ ${#messages[@]} -eq 0 ]; then
-    result kit_runs_self_contained run "$last ($ask, $((SECONDS - run_start)) s, zip $(stat -c %s "$zip") bytes)"
+    result kit_runs_self_contained run \
+        "$last ($ask, $((SECONDS - run_start)) s, zip $(stat -c %s "$zip") bytes)"
 else
     result kit_runs_self_contained fail "$(IFS=';'; echo "${messages[*]}"); output in $out"
 fi

@@ -107,7 +107,8 @@ for f in $files; do
     cmp -s <(unzip -p "$reference" "$f") <(unzip -p "$dir/b/kit.zip" "$f") || differ+=("$f")
 done
 if [ ${#differ[@]} -eq 0 ]; then
-    kit run "$(wc -w <<<"$files") files of the kit are the same from $second: $(tr '\n' ' ' <<<"$files")"
+    list=$(tr '\n' ' ' <<<"$files")
+    kit run "$(wc -w <<<"$files") files of the kit are the same from $second: $list"
 else
     kit fail "files of the kit differ when built in $second: ${differ[*]}"
     exit 1

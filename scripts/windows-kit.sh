@@ -65,8 +65,8 @@ for arch in i686 x86_64; do
         cat "$dir.configure.log"
         exit 1
     fi
-    built=$(cmake --build "$dir" --target help | sed -n 's/^\.\.\. \(wine_[a-z0-9_]*_tests\)$/\1/p' |
-        sort)
+    built=$(cmake --build "$dir" --target help |
+        sed -n 's/^\.\.\. \(wine_[a-z0-9_]*_tests\)$/\1/p' | sort)
     if [ "$built" != "$(tr ' ' '\n' <<<"$suites" | sort)" ]; then
         echo "windows-kit: the build's Wine suites and run-tests.cmd's list differ:"
         diff <(echo "$built") <(tr ' ' '\n' <<<"$suites" | sort) || true
@@ -119,8 +119,8 @@ zip=$work/windows-test-kit.zip
 if [ -n "$zip_out" ]; then
     mkdir -p "$(dirname "$zip_out")"
     mv "$zip" "$zip_out"
-    echo "$zip_out  $(stat -c %s "$zip_out") bytes  sha256 $(sha256sum "$zip_out" | cut -d' ' -f1)" \
-        " ($source_line)"
+    hash=$(sha256sum "$zip_out" | cut -d' ' -f1)
+    echo "$zip_out  $(stat -c %s "$zip_out") bytes  sha256 $hash  ($source_line)"
     exit 0
 fi
 
@@ -134,7 +134,8 @@ sums=$work/SHA256SUMS
     (cd dist && sha256sum windows-test-kit.zip)
 } >"$sums"
 mv "$sums" dist/SHA256SUMS
-(cd dist && sha256sum --quiet -c SHA256SUMS) || { echo "windows-kit: dist/SHA256SUMS does not match"; exit 1; }
+(cd dist && sha256sum --quiet -c SHA256SUMS) ||
+    { echo "windows-kit: dist/SHA256SUMS does not match"; exit 1; }
 hash=$(sha256sum dist/windows-test-kit.zip | cut -d' ' -f1)
-echo "$root/dist/windows-test-kit.zip  $(stat -c %s dist/windows-test-kit.zip) bytes  sha256 $hash" \
-    " ($source_line)"
+echo "$root/dist/windows-test-kit.zip  $(stat -c %s dist/windows-test-kit.zip) bytes" \
+    " sha256 $hash  ($source_line)"
