@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # The release command: installs what is missing, builds the Release Tkdp3340.exe (i686,
 # statically linked, stripped) and drvcheck.exe in build/release, checks them
-# (scripts/check-release.sh) and writes dist/Tkdp3340.exe, dist/drvcheck.exe and dist/SHA256SUMS. No Wine step. dist/ is replaced as a whole and only when
-# every check passed: it holds either the previous release or the new one, never a mix.
-# Prints the path, the size and the SHA-256 of each, and whether the work tree had uncommitted
-# changes.
+# (scripts/check-release.sh) and writes dist/Tkdp3340.exe, dist/drvcheck.exe and
+# dist/SHA256SUMS. No Wine step. dist/ is replaced as a whole and only when every check passed:
+# it holds either the previous release or the new one, never a mix (a test kit of the same
+# commit is kept, see below). Prints the path, the size and the SHA-256 of each, and whether the
+# work tree had uncommitted changes.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
@@ -37,7 +38,22 @@ cleanup() {
 trap cleanup EXIT
 cp "$exe" "$stage/Tkdp3340.exe"
 cp "$checker" "$stage/drvcheck.exe"
-(cd "$stage" && sha256sum Tkdp3340.exe drvcheck.exe >SHA256SUMS && sha256sum --quiet -c SHA256SUMS) ||
+# The Windows test kit (scripts/windows-kit.sh) stays beside the new programs when it was made
+# from the same clean commit; one of another commit or a changed tree goes with the old release.
+files=(Tkdp3340.exe drvcheck.exe)
+if [ -f dist/windows-test-kit.zip ]; then
+    kit_source=$(unzip -p dist/windows-test-kit.zip windows-test-kit/commit.txt 2>/dev/null |
+        tr -d '\r')
+    if [ "$source_line" = "commit ${commit:-}, clean work tree" ] &&
+        [ "$kit_source" = "commit $commit" ]; then
+        cp dist/windows-test-kit.zip "$stage/"
+        files+=(windows-test-kit.zip)
+    else
+        echo "release: dist/windows-test-kit.zip (${kit_source:-no commit named}) is not of this" \
+            "release's commit: scripts/windows-kit.sh makes it anew"
+    fi
+fi
+(cd "$stage" && sha256sum "${files[@]}" >SHA256SUMS && sha256sum --quiet -c SHA256SUMS) ||
     { echo "release: the staged copy does not match its checksum; dist/ left as it was"; exit 1; }
 chmod 755 "$stage"
 if [ -e dist ]; then

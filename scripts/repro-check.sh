@@ -2,16 +2,22 @@
 # Proves that the Release program is reproducible: copies the source (what git tracks, plus new
 # files it does not ignore) to two folders at different paths, builds the Release Tkdp3340.exe
 # and drvcheck.exe in each, one after the other (so at different times), and compares the bytes
-# of each; then runs the release checks on them. Leaves BUILD_DIR/ctest-junit.xml with two tests,
-# release_build_is_reproducible and release_checks_pass, for scripts/test-summary.sh; exits 1
-# when either fails.
+# of each; then runs the release checks on them. Then the Windows test kit: scripts/windows-kit.sh
+# run in the second copy, for a sample of the kit (the suite that links the most of the program,
+# the entry probe and the panel, of both architectures, and the text files), compared file for
+# file with KIT_ZIP, the whole kit the test command made in the work tree (without KIT_ZIP, the
+# sample is made in both copies and the two zips are compared). Leaves BUILD_DIR/ctest-junit.xml
+# with three tests, release_build_is_reproducible, release_checks_pass and kit_is_reproducible,
+# for scripts/test-summary.sh; exits 1 when any fails.
 #
-#   scripts/repro-check.sh [BUILD_DIR]   (default build/repro)
+#   scripts/repro-check.sh [BUILD_DIR [KIT_ZIP]]   (default build/repro)
 set -uo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
 dir=${1:-build/repro}
 case $dir in /*) ;; *) dir=$root/$dir ;; esac
+kit_zip=${2:-}
+[ -z "$kit_zip" ] || kit_zip=$(realpath "$kit_zip")
 
 rm -rf "$dir"
 mkdir -p "$dir"
@@ -78,5 +84,41 @@ if checks=$(bash scripts/check-release.sh "$exe1" "$checker1" 2>&1); then
 else
     echo "$checks"
     result release_checks_pass fail "$(tail -n 1 <<<"$checks")"
+    exit 1
+fi
+
+# The kit's sample: the same recipe as the whole kit, in the other folder and at another time.
+kit() { result kit_is_reproducible "$@"; }
+sample=wine_dialog_tests
+make_sample() {  # source copy, build root, zip, [commit line]
+    KP_KIT_COMMIT=${4:-} bash "$1/scripts/windows-kit.sh" --build-root "$2" --zip "$3" \
+        --suites "$sample" >"$2.log" 2>&1
+}
+echo "== repro: the test kit's sample ($sample, the entry probe, the panel) in $second"
+if [ -n "$kit_zip" ]; then
+    reference=$kit_zip
+    commit_line=$(unzip -p "$kit_zip" windows-test-kit/commit.txt | tr -d '\r')
+else
+    reference=$dir/a/kit.zip
+    commit_line="the work tree's copy"
+    make_sample "$first" "$dir/a/kit-build" "$reference" "$commit_line" ||
+        { kit fail "the first sample failed (log: $dir/a/kit-build.log)"; exit 1; }
+fi
+make_sample "$second" "$dir/b/somewhere/else/kit-build" "$dir/b/kit.zip" "$commit_line" ||
+    { kit fail "the second sample failed (log: $dir/b/somewhere/else/kit-build.log)"; exit 1; }
+if [ -z "$kit_zip" ] && ! cmp -s "$reference" "$dir/b/kit.zip"; then
+    kit fail "the two samples' zips differ: $(cmp "$reference" "$dir/b/kit.zip")"
+    exit 1
+fi
+differ=()
+files=$(unzip -Z1 "$dir/b/kit.zip" | grep -v '/$')
+for f in $files; do
+    cmp -s <(unzip -p "$reference" "$f") <(unzip -p "$dir/b/kit.zip" "$f") || differ+=("$f")
+done
+if [ ${#differ[@]} -eq 0 ]; then
+    list=$(tr '\n' ' ' <<<"$files")
+    kit run "$(wc -w <<<"$files") files of the kit are the same from $second: $list"
+else
+    kit fail "files of the kit differ when built in $second: ${differ[*]}"
     exit 1
 fi

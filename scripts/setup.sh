@@ -8,7 +8,7 @@
 set -euo pipefail
 
 packages=(
-  cmake g++ make googletest libgtest-dev git procps
+  cmake g++ make googletest libgtest-dev git procps zip unzip
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   wine wine32:i386 wine64 wine64-preloader wine32-preloader:i386
   xvfb xauth xdotool x11-utils imagemagick fonts-wine fonts-ipafont-gothic

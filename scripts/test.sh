@@ -3,8 +3,10 @@
 #   native  the portable core on the host (ASan and UBSan);
 #   wine    the cross-built suites in process under Wine,          } for each Windows architecture
 #   e2e     the real programs with the simulated kernel driver,    } this machine runs
+#   kit     the Windows test kit made, then run in a Wine prefix of its own (scripts/kit-test.sh);
 #   fuzz    each libFuzzer target for 20 s;
-#   repro   the Release program built twice in two folders, byte for byte, and its release checks;
+#   repro   the Release program built twice in two folders, byte for byte, and its release checks,
+#           and a sample of the kit built again in the second folder;
 #   run     scripts/run.sh as a newcomer without a display runs it;
 # and ends with "N passed, N failed". Where 32-bit programs cannot run (or KP_WINE_ARCHS=x86_64
 # says so), the Windows stages test the x86_64 build, and the shipped i686 exe is still built and
@@ -98,14 +100,29 @@ if [[ " $archs " != *" i686 "* ]]; then
     stage_done "exe-i686"
 fi
 
+# The Windows test kit, packed from the cross builds above (the i686 suites are built here where
+# 32-bit programs cannot run), then run under Wine as on a machine that has only the kit.
+echo "== kit: scripts/windows-kit.sh, then the kit in a prefix of its own"
+results+=(build/kit-test)
+rm -rf build/kit build/kit-test
+if bash scripts/windows-kit.sh --zip build/kit/windows-test-kit.zip >build/kit.log 2>&1; then
+    tail -n 1 build/kit.log
+    bash scripts/kit-test.sh build/kit/windows-test-kit.zip build/kit-test || true
+else
+    cat build/kit.log
+    broken=$((broken + 1))
+fi
+stage_done kit
+
 # Each libFuzzer target for 20 s (native, clang); one test per target.
 results+=(build/fuzz)
 bash scripts/fuzz.sh --ctest build/fuzz 20 || broken=$((broken + 1))
 stage_done fuzz
 
-# The Release program built twice, from copies of the source at two paths, and its release checks.
+# The Release program built twice, from copies of the source at two paths, and its release checks;
+# the kit's sample built in the second copy and compared with the kit above.
 results+=(build/repro)
-bash scripts/repro-check.sh build/repro || true
+bash scripts/repro-check.sh build/repro build/kit/windows-test-kit.zip || true
 stage_done repro
 
 # The README's run command on a copy of the tree, with a build folder and prefix of its own.

@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+// Exit code of a suite that may not write the installation key (InstallKeyGuard.cpp).
+constexpr int INSTALL_KEY_NEEDS_ELEVATION = 77;
+
 // Gives each test an absent installation key and restores what was there before.
 class CInstallKeyScope {
 public:
