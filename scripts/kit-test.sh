@@ -33,22 +33,9 @@ esac
 suites=$(unzip -p "$zip" windows-test-kit/run-tests.cmd | tr -d '\r' |
     sed -n 's/^set "suites=\(.*\)"$/\1/p')
 
-started=$SECONDS
-cases=
-failures=0
-result() {  # test name, status (run or fail), message
-    [ "$2" = run ] || failures=$((failures + 1))
-    cases+="  <testcase name=\"$1\" classname=\"kit\" time=\"$((SECONDS - started))\" status=\"$2\">
-    <system-out>$(sed 's/&/\&amp;/g; s/</\&lt;/g' <<<"$3")</system-out>
-  </testcase>
-"
-    cat >"$out/ctest-junit.xml" <<XML
-<?xml version="1.0" encoding="UTF-8"?>
-<testsuite name="kit" failures="$failures">
-$cases</testsuite>
-XML
-    echo "kit: $1: $3"
-}
+source "$root/scripts/junit-lib.sh"
+kp_junit_start kit "$out/ctest-junit.xml"
+result() { kp_junit_result "$@"; }
 
 # Everything Wine sees lives here, outside the repository.
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/kp-kit.XXXXXX")
@@ -203,4 +190,4 @@ if [ ${#messages[@]} -eq 0 ]; then
 else
     result kit_leaves_the_installation_as_it_was fail "$(IFS=';'; echo "${messages[*]}")"
 fi
-[ "$failures" -eq 0 ]
+[ "$kp_junit_failures" -eq 0 ]

@@ -21,23 +21,9 @@ kit_zip=${2:-}
 
 rm -rf "$dir"
 mkdir -p "$dir"
-started=$SECONDS
-cases=
-failures=0
-result() {  # test name, status (run or fail), message
-    [ "$2" = run ] || failures=$((failures + 1))
-    cases+="  <testcase name=\"$1\" classname=\"repro\" time=\"$((SECONDS - started))\" status=\"$2\">
-    <system-out>$3</system-out>
-  </testcase>
-"
-    cat >"$dir/ctest-junit.xml" <<XML
-<?xml version="1.0" encoding="UTF-8"?>
-<testsuite name="repro" failures="$failures">
-$cases</testsuite>
-XML
-    echo "repro: $3"
-    [ "$2" = run ]
-}
+source "$root/scripts/junit-lib.sh"
+kp_junit_start repro "$dir/ctest-junit.xml"
+result() { kp_junit_result "$@"; }
 repro() { result release_build_is_reproducible "$@"; }
 
 # Two places whose paths differ in length and depth, so a leaked path shows as a difference.
