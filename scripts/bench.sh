@@ -33,7 +33,7 @@
 #      DialogBoxParamW and does nothing else (median of at least 21 launches each, as a ratio);
 #      then bench/open's in-process figures of the panel's opening, part by part (Release,
 #      through the Win32 port and the kernel-mode driver), and the overhead split into them.
-#   6. the panel left open (Release, through the kernel-mode driver): tools/longrun starts it
+#   6. the panel left open (Release, through the kernel-mode driver): bench/longrun starts it
 #      against four simulated units and, for KP_LONGRUN_S seconds (default 600), unplugs and
 #      plugs units every 3 s (the selected one too), changes a unit's rate, switches its clock
 #      between internal and external and starts and stops a stream; every 30 s it counts the
@@ -100,7 +100,7 @@ load_demo() {
 
 longrun_section() {
     echo "---- 6. the panel left open for $longrun_s s (Release, four units that keep changing) ----"
-    KP_WINE_TIMEOUT=$((longrun_s + 180)) wexe build/b-cross$sfx/tools/longrun/longrun.exe \
+    KP_WINE_TIMEOUT=$((longrun_s + 180)) wexe build/b-cross$sfx/bench/longrun/longrun.exe \
         "$(winpath "$root/build/b-release$sfx/app/Tkdp3340.exe")" "$longrun_s"
 }
 
@@ -123,7 +123,7 @@ echo "---- 2. one refresh tick through the simulated kernel-mode driver ----"
 load_demo
 wexe build/b-cross$sfx/tickbench_drv.exe 1000
 printf 'drvprobe, one open-exchange-close of IOCTL_DRV_GET_IN_USE (mean of 2000): %s us\n' \
-    "$(wexe build/b-cross$sfx/tools/drvprobe/drvprobe.exe bench 2000 | awk '{print $3}')"
+    "$(wexe build/b-cross$sfx/tests/harness/drvprobe/drvprobe.exe bench 2000 | awk '{print $3}')"
 echo
 
 echo "---- 3. launch to visible dialog ($launches launches each, in turns) ----"

@@ -69,7 +69,7 @@ kp_read_panel() {
     local title="KESTAL-3 5 9 Driver Settings" answers
     answers=$(printf 'wait 10000 %s\ntext 0\ncombo %s\nquit\n' "$title" \
         "$(awk '$2 == "IDC_CMB_DEV" {print $3}' res/resource.h)" |
-        bash scripts/wine-exec.sh "$kp_cross/tools/uiprobe/uiprobe.exe" 2>/dev/null | tr -d '\r')
+        bash scripts/wine-exec.sh "$kp_cross/tests/harness/uiprobe/uiprobe.exe" 2>/dev/null | tr -d '\r')
     sed -n '2s/^ok /Title: /p' <<<"$answers"
     # ok SEL COUNT DROPPED{\tDATA\tTEXT}: one line per unit.
     sed -n '3p' <<<"$answers" | awk -F'\t' '$1 ~ /^ok / {for (i = 3; i <= NF; i += 2) print "Unit: " $i}'

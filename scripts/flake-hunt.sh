@@ -50,8 +50,8 @@ if [[ " $archs " != *" $arch "* ]]; then
 fi
 cross=$root/$(kp_cross_dir "$arch")
 cross64=$root/build/cross64
-for f in "$cross/app/Tkdp3340.exe" "$cross/tools/uiprobe/uiprobe.exe" \
-    "$cross/tools/uifixture/uifixture.exe" "$cross/tools/drvprobe/drvprobe.exe" \
+for f in "$cross/app/Tkdp3340.exe" "$cross/tests/harness/uiprobe/uiprobe.exe" \
+    "$cross/tests/harness/uifixture/uifixture.exe" "$cross/tests/harness/drvprobe/drvprobe.exe" \
     "$cross64/sim/simctl/simctl.exe"; do
     [ -f "$f" ] || { echo "flake-hunt: $f is missing: run scripts/test.sh first" >&2; exit 2; }
 done
@@ -60,7 +60,7 @@ out=${KP_FLAKE_DIR:-$root/build/flake-hunt}
 rm -rf "$out"
 mkdir -p "$out"
 simctl=$cross64/sim/simctl/simctl.exe
-fixture=$cross/tools/uifixture/uifixture.exe
+fixture=$cross/tests/harness/uifixture/uifixture.exe
 scenario=$root/sim/scenarios/demo.scn
 
 bash scripts/wine-prefix.sh start || exit 2
@@ -109,10 +109,10 @@ lane() {  # lane number, starts
             3) result=$(start_one "$i" reg-add 0 '' reg add 'HKCU\Software\KpFlakeHunt' \
                    /v "lane$n" /d "$k" /f) ;;
             4) result=$(want='^stream ' start_one "$i" drvprobe 0 '' \
-                   "$cross/tools/drvprobe/drvprobe.exe" stream) ;;
+                   "$cross/tests/harness/drvprobe/drvprobe.exe" stream) ;;
             5) result=$(want='^ok [0-9a-f]' start_one "$i" uiprobe 0 \
                    "run $(kp_winpath "$fixture")"$'\nwait 20000 uiprobe fixture\nkill\nquit\n' \
-                   "$cross/tools/uiprobe/uiprobe.exe") ;;
+                   "$cross/tests/harness/uiprobe/uiprobe.exe") ;;
             6) result=$(timeout=1 start_one "$i" killed-by-timeout 124 '' "$fixture") ;;
         esac
         echo "$i $result"

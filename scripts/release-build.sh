@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Release Tkdp3340.exe (i686, statically linked, stripped) from the source folder SRC
 # in the build folder BUILD, and prints the exe's path. The program and drvcheck.exe, which ships
-# beside it (BUILD/tools/drvcheck/drvcheck.exe): no tests, no other tools. Used by
+# beside it (BUILD/drvcheck/drvcheck.exe): no tests, no other tools. Used by
 # scripts/release.sh and scripts/repro-check.sh, so both build them the same way.
 #
 #   scripts/release-build.sh SRC BUILD

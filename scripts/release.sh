@@ -24,7 +24,7 @@ fi
 
 echo "== release: build (build/release)"
 exe=$(bash scripts/release-build.sh . build/release) || { echo "release: the build failed"; exit 1; }
-checker=build/release/tools/drvcheck/drvcheck.exe
+checker=build/release/drvcheck/drvcheck.exe
 echo "== release: check $exe and $checker"
 bash scripts/check-release.sh "$exe" "$checker" || { echo "release: dist/ left as it was"; exit 1; }
 

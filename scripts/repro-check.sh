@@ -44,8 +44,8 @@ exe2=$(bash scripts/release-build.sh "$second" "$dir/b/somewhere/else/build") ||
     { repro fail "the second build failed (log: $dir/b/somewhere/else/build.build.log)"; exit 1; }
 
 # drvcheck.exe is built beside the panel in each build folder.
-checker1=$(dirname "$(dirname "$exe1")")/tools/drvcheck/drvcheck.exe
-checker2=$(dirname "$(dirname "$exe2")")/tools/drvcheck/drvcheck.exe
+checker1=$(dirname "$(dirname "$exe1")")/drvcheck/drvcheck.exe
+checker2=$(dirname "$(dirname "$exe2")")/drvcheck/drvcheck.exe
 firsts=("$exe1" "$checker1")
 seconds=("$exe2" "$checker2")
 same=

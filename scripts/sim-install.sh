@@ -15,7 +15,7 @@ root=$kp_root
 dir=${1:-build/cross64}
 case $dir in /*) ;; *) dir=$root/$dir ;; esac
 sys=$dir/sim/kernel/tkwmsim.sys
-openrec=$dir/tools/openrec/openrec.exe
+openrec=$dir/tests/harness/openrec/openrec.exe
 for f in "$sys" "$openrec"; do
     [ -f "$f" ] || { echo "sim-install: $f is missing (run scripts/sim-build.sh)" >&2; exit 1; }
 done

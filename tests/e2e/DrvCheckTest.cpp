@@ -17,7 +17,7 @@
 namespace {
 
 e2e::RunResult DrvCheck(const std::vector<std::string>& args) {
-    return e2e::Wine(e2e::CrossDir() + "/tools/drvcheck/drvcheck.exe", args, 60);
+    return e2e::Wine(e2e::CrossDir() + "/drvcheck/drvcheck.exe", args, 60);
 }
 
 // The ids of the report's lines that start with TAG ("FAIL", "PASS", ...).
@@ -59,7 +59,7 @@ pid_t StartDrvCheck(const std::vector<std::string>& args, const std::string& out
     std::vector<std::string> argv = {
         "bash", "-c",
         "source scripts/wine-env.sh && WINEDEBUG=-all exec \"$kp_wine\" \"$@\" >\"$0\" 2>&1",
-        outPath, e2e::CrossDir() + "/tools/drvcheck/drvcheck.exe"};
+        outPath, e2e::CrossDir() + "/drvcheck/drvcheck.exe"};
     argv.insert(argv.end(), args.begin(), args.end());
     pid_t pid = fork();
     if (pid == 0) {

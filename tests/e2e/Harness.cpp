@@ -247,7 +247,7 @@ std::vector<LogLine> ReadLog() {
 }
 
 std::vector<std::string> DrvProbe(const std::vector<std::string>& args) {
-    RunResult r = Wine(CrossDir() + "/tools/drvprobe/drvprobe.exe", args, 60);
+    RunResult r = Wine(CrossDir() + "/tests/harness/drvprobe/drvprobe.exe", args, 60);
     EXPECT_EQ(0, r.nStatus) << r.Report();
     std::vector<std::string> lines;
     std::istringstream in(r.out);
@@ -301,7 +301,7 @@ UiProbe::UiProbe(const std::vector<std::string>& env) {
     std::vector<std::string> allEnv = {"KP_WINE_TIMEOUT=300", "KP_WINE_LOG=" + m_log};
     allEnv.insert(allEnv.end(), env.begin(), env.end());
     m_pid = Spawn(
-        {"bash", SourceDir() + "/scripts/wine-exec.sh", CrossDir() + "/tools/uiprobe/uiprobe.exe"},
+        {"bash", SourceDir() + "/scripts/wine-exec.sh", CrossDir() + "/tests/harness/uiprobe/uiprobe.exe"},
         allEnv, in[0], out[1], nErr);
     close(in[0]);
     close(out[1]);
@@ -390,12 +390,12 @@ std::string UiProbe::Ok(const std::string& command, int nTimeoutSec) {
 void Environment::SetUp() {
     mkdir(ResultsDir().c_str(), 0755);
     for (const std::string& path :
-         {PanelExe(), CrossDir() + "/tools/uiprobe/uiprobe.exe",
-          CrossDir() + "/tools/uiprobe/uiprobehook.dll",
-          CrossDir() + "/tools/drvprobe/drvprobe.exe",
-          CrossDir() + "/tools/uifixture/uifixture.exe", CrossDir() + "/tools/longrun/longrun.exe",
-          CrossDir() + "/tools/drvcheck/drvcheck.exe", Cross64Dir() + "/sim/simctl/simctl.exe",
-          Cross64Dir() + "/sim/kernel/tkwmsim.sys", Cross64Dir() + "/tools/openrec/openrec.exe"}) {
+         {PanelExe(), CrossDir() + "/tests/harness/uiprobe/uiprobe.exe",
+          CrossDir() + "/tests/harness/uiprobe/uiprobehook.dll",
+          CrossDir() + "/tests/harness/drvprobe/drvprobe.exe",
+          CrossDir() + "/tests/harness/uifixture/uifixture.exe", CrossDir() + "/bench/longrun/longrun.exe",
+          CrossDir() + "/drvcheck/drvcheck.exe", Cross64Dir() + "/sim/simctl/simctl.exe",
+          Cross64Dir() + "/sim/kernel/tkwmsim.sys", Cross64Dir() + "/tests/harness/openrec/openrec.exe"}) {
         ASSERT_TRUE(Exists(path)) << path << " is missing (see scripts/e2e-test.sh)";
     }
     // Already installed and running when scripts/e2e-test.sh runs the suite; a suite started

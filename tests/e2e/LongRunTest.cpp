@@ -46,7 +46,7 @@ std::vector<Sample> Samples(const std::string& out) {
 
 TEST(LongRun, AMinuteOfChurnLeavesNothingBehindAndTheRefreshKeepsTicking) {
     e2e::RunResult r =
-        e2e::Wine(e2e::CrossDir() + "/tools/longrun/longrun.exe",
+        e2e::Wine(e2e::CrossDir() + "/bench/longrun/longrun.exe",
                   {e2e::WinPath(e2e::PanelExe()), std::to_string(kSeconds), "--sample",
                    std::to_string(kSampleSeconds), "--churn", std::to_string(kChurnMs)},
                   kSeconds + 60);

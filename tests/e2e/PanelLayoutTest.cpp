@@ -54,7 +54,7 @@ TEST(PanelShell, SecondStartBringsTheNoDeviceDialogToTheFront) {
         GTEST_SKIP() << "uiprobe cannot tell which window is in front";
     ASSERT_EQ("ok 1", front);
     e2e::UiProbe other;
-    other.Ok("run " + e2e::WinPath(e2e::CrossDir() + "/tools/uifixture/uifixture.exe"));
+    other.Ok("run " + e2e::WinPath(e2e::CrossDir() + "/tests/harness/uifixture/uifixture.exe"));
     other.Ok("wait 10000 uiprobe fixture", 30);
     ASSERT_EQ("ok 0", panel->Do("front")) << "another program's window has come to the front";
     e2e::RunResult second = e2e::Wine(e2e::PanelExe(), {}, 30, {"LC_ALL=en_US.UTF-8"});

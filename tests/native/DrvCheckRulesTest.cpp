@@ -6,7 +6,7 @@
 #include <functional>
 
 #include "driver/DrvControlCodes.h"
-#include "tools/drvcheck/CheckRules.h"
+#include "drvcheck/CheckRules.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "driver/DrvControlCodes.h"
-#include "tools/drvcheck/CheckOptions.h"
-#include "tools/drvcheck/CheckReport.h"
-#include "tools/drvcheck/TickModel.h"
+#include "drvcheck/CheckOptions.h"
+#include "drvcheck/CheckReport.h"
+#include "drvcheck/TickModel.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "tools/longrun/TickStats.h"
+#include "bench/longrun/TickStats.h"
 
 TEST(TickCounter, BurstsOfRequestsAreTicksAndTheirSpansSurviveTheClocksWrap) {
     longrun::TickCounter ticks;

@@ -1,4 +1,4 @@
-#include "tools/drvcheck/CheckReport.h"
+#include "drvcheck/CheckReport.h"
 
 #include <cstdio>
 

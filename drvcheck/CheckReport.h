@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/drvcheck/Verdict.h"
+#include "drvcheck/Verdict.h"
 
 struct ReportSection {
     std::string title;  // "unit 1  \\.\Tkwm3340001", "driver"

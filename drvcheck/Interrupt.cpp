@@ -1,4 +1,4 @@
-#include "tools/drvcheck/Interrupt.h"
+#include "drvcheck/Interrupt.h"
 
 #include <windows.h>
 

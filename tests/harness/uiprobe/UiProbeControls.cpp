@@ -1,6 +1,6 @@
 // What the probe reads of the controls (state, combo box, slider) and the input it gives them
 // as a user would: focus, clicks, slider drags, list picks, keys and the wheel.
-#include "tools/uiprobe/UiProbe.h"
+#include "tests/harness/uiprobe/UiProbe.h"
 
 #include <commctrl.h>
 

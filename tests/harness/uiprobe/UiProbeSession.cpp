@@ -1,8 +1,8 @@
 // The probe's hold on the program and its dialog: starting and ending it, finding the dialog
 // by title, hooking its thread, and the request-and-reply round trip through the hook.
-#include "tools/uiprobe/UiProbe.h"
+#include "tests/harness/uiprobe/UiProbe.h"
 
-#include "tools/uiprobe/HookProtocol.h"
+#include "tests/harness/uiprobe/HookProtocol.h"
 
 namespace uiprobe {
 

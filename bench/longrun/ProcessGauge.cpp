@@ -1,4 +1,4 @@
-#include "tools/longrun/ProcessGauge.h"
+#include "bench/longrun/ProcessGauge.h"
 
 #include <psapi.h>
 #include <winternl.h>

@@ -1,5 +1,5 @@
 // Text helpers of the probe: UTF-8 on the pipe, UTF-16 in the windows.
-#include "tools/uiprobe/UiProbe.h"
+#include "tests/harness/uiprobe/UiProbe.h"
 
 #include <cstdlib>
 

@@ -36,7 +36,7 @@
 
 #include <cstdio>
 
-#include "tools/uiprobe/UiProbe.h"
+#include "tests/harness/uiprobe/UiProbe.h"
 
 namespace uiprobe {
 

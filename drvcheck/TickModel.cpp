@@ -1,4 +1,4 @@
-#include "tools/drvcheck/TickModel.h"
+#include "drvcheck/TickModel.h"
 
 #include "driver/DrvControlCodes.h"
 #include "driver/DrvRates.h"

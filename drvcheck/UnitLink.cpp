@@ -1,4 +1,4 @@
-#include "tools/drvcheck/UnitLink.h"
+#include "drvcheck/UnitLink.h"
 
 #include <windows.h>
 

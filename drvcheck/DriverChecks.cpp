@@ -1,10 +1,10 @@
-#include "tools/drvcheck/DriverChecks.h"
+#include "drvcheck/DriverChecks.h"
 
 #include <windows.h>
 
 #include "driver/DevicePort.h"
 #include "driver/DrvControlCodes.h"
-#include "tools/drvcheck/TickModel.h"
+#include "drvcheck/TickModel.h"
 
 std::vector<std::string> StrayNames(const DrvDevTable& table) {
     std::vector<std::string> stray;

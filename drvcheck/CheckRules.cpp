@@ -1,4 +1,4 @@
-#include "tools/drvcheck/CheckRules.h"
+#include "drvcheck/CheckRules.h"
 
 #include <algorithm>
 #include <cstdarg>

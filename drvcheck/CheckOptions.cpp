@@ -1,4 +1,4 @@
-#include "tools/drvcheck/CheckOptions.h"
+#include "drvcheck/CheckOptions.h"
 
 #include <cstdlib>
 

@@ -1,11 +1,11 @@
-#include "tools/drvcheck/UnitChecks.h"
+#include "drvcheck/UnitChecks.h"
 
 #include <cstring>
 #include <vector>
 
 #include "driver/DrvControlCodes.h"
-#include "tools/drvcheck/Interrupt.h"
-#include "tools/drvcheck/TickModel.h"
+#include "drvcheck/Interrupt.h"
+#include "drvcheck/TickModel.h"
 
 namespace {
 

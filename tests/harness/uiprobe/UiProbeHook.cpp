@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "tools/uiprobe/HookProtocol.h"
-#include "tools/uiprobe/Png.h"
+#include "tests/harness/uiprobe/HookProtocol.h"
+#include "tests/harness/uiprobe/Png.h"
 
 namespace {
 

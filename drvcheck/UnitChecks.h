@@ -3,10 +3,10 @@
 
 #include <map>
 
-#include "tools/drvcheck/CheckOptions.h"
-#include "tools/drvcheck/CheckReport.h"
-#include "tools/drvcheck/CheckRules.h"
-#include "tools/drvcheck/UnitLink.h"
+#include "drvcheck/CheckOptions.h"
+#include "drvcheck/CheckReport.h"
+#include "drvcheck/CheckRules.h"
+#include "drvcheck/UnitLink.h"
 
 // What the run saw of one unit: the driver-wide rules and --write and --rates build on it.
 struct UnitFindings {

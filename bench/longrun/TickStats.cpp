@@ -1,4 +1,4 @@
-#include "tools/longrun/TickStats.h"
+#include "bench/longrun/TickStats.h"
 
 #include <algorithm>
 #include <cmath>

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "sim/simctl/SimChannel.h"
-#include "tools/longrun/ProcessGauge.h"
-#include "tools/longrun/TickStats.h"
+#include "bench/longrun/ProcessGauge.h"
+#include "bench/longrun/TickStats.h"
 
 namespace {
 

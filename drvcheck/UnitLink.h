@@ -7,7 +7,7 @@
 #include <string>
 
 #include "driver/DrvDevTable.h"
-#include "tools/drvcheck/Exchange.h"
+#include "drvcheck/Exchange.h"
 
 class UnitLink {
 public:

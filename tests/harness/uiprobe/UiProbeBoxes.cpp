@@ -1,9 +1,9 @@
 // Message boxes (finding, reading and answering them) and screenshots.
-#include "tools/uiprobe/UiProbe.h"
+#include "tests/harness/uiprobe/UiProbe.h"
 
 #include <vector>
 
-#include "tools/uiprobe/HookProtocol.h"
+#include "tests/harness/uiprobe/HookProtocol.h"
 
 namespace uiprobe {
 

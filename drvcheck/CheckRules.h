@@ -8,8 +8,8 @@
 
 #include "driver/DrvRates.h"
 #include "driver/DrvRecords.h"
-#include "tools/drvcheck/Exchange.h"
-#include "tools/drvcheck/Verdict.h"
+#include "drvcheck/Exchange.h"
+#include "drvcheck/Verdict.h"
 
 constexpr int DRVCHECK_UNITS = 4;
 

@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "tools/drvcheck/CheckOptions.h"
-#include "tools/drvcheck/CheckReport.h"
-#include "tools/drvcheck/DriverChecks.h"
-#include "tools/drvcheck/Interrupt.h"
-#include "tools/drvcheck/UnitChanges.h"
-#include "tools/drvcheck/UnitChecks.h"
+#include "drvcheck/CheckOptions.h"
+#include "drvcheck/CheckReport.h"
+#include "drvcheck/DriverChecks.h"
+#include "drvcheck/Interrupt.h"
+#include "drvcheck/UnitChanges.h"
+#include "drvcheck/UnitChecks.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "tools/drvcheck/UnitChecks.h"
+#include "drvcheck/UnitChecks.h"
 
 std::vector<Verdict> CheckWrite(const UnitLink& link, const UnitFindings& findings);
 std::vector<Verdict> CheckRates(const UnitLink& link, const UnitFindings& findings);

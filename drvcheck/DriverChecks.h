@@ -3,9 +3,9 @@
 
 #include <vector>
 
-#include "tools/drvcheck/CheckReport.h"
-#include "tools/drvcheck/CheckRules.h"
-#include "tools/drvcheck/UnitChecks.h"
+#include "drvcheck/CheckReport.h"
+#include "drvcheck/CheckRules.h"
+#include "drvcheck/UnitChecks.h"
 
 // The names next to the four the panel opens: a driver that numbers its units from 0, or past
 // 4, publishes one of these.

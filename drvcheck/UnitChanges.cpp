@@ -1,10 +1,10 @@
-#include "tools/drvcheck/UnitChanges.h"
+#include "drvcheck/UnitChanges.h"
 
 #include <cstdio>
 #include <cstring>
 
 #include "driver/DrvControlCodes.h"
-#include "tools/drvcheck/Interrupt.h"
+#include "drvcheck/Interrupt.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tools/uiprobe/Png.h"
+#include "tests/harness/uiprobe/Png.h"
 
 namespace png {
 
