@@ -12,9 +12,8 @@ kp_choose_arch() {
     [ "$kp_arch" = i686 ] || kp_x86_64_reason showing
 }
 
-# Builds the panel, uiprobe and the simulated driver.
+# Builds the panel, uiprobe and the simulated driver (the caller ran scripts/setup.sh).
 kp_build() {
-    bash scripts/setup.sh
     kp_choose_arch
     mkdir -p build
     cmake -S . -B "$kp_cross" -DCMAKE_TOOLCHAIN_FILE="$(kp_toolchain "$kp_arch")" \

@@ -29,7 +29,7 @@ fi
 case $seconds in '' | *[!0-9]*) echo "fuzz: SECONDS must be a whole number" >&2; exit 2 ;; esac
 case $dir in /*) ;; *) dir=$root/$dir ;; esac
 
-bash scripts/setup.sh || { echo "fuzz: setup failed"; exit 1; }
+bash scripts/setup.sh fuzz || { echo "fuzz: setup failed"; exit 1; }
 mkdir -p "$dir"
 echo "== fuzz: configure and build ($dir)"
 if ! cmake -S tests/fuzz -B "$dir" -DCMAKE_CXX_COMPILER=clang++ -DKP_FUZZ_SECONDS="$seconds" \

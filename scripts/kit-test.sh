@@ -38,7 +38,7 @@ kp_junit_start kit "$out/ctest-junit.xml"
 result() { kp_junit_result "$@"; }
 
 # Everything Wine sees lives here, outside the repository.
-tmp=$(mktemp -d "${TMPDIR:-/tmp}/kp-kit.XXXXXX")
+tmp=$(mktemp -d "$kp_tmp/kp-kit.XXXXXX")
 [[ "$tmp/" != "$root/"* ]] ||
     { result kit_runs_self_contained fail "$tmp is inside $root"; exit 1; }
 export KP_WINEPREFIX=$tmp/prefix
@@ -46,7 +46,7 @@ home=$tmp/home
 mkdir -p "$home"
 # Only what Wine needs: no variable of the caller names a folder of the repository.
 wine_env=(env -i "PATH=/usr/bin:/bin" "HOME=$home" "USER=${USER:-root}" "LC_ALL=C.UTF-8"
-    "KP_WINEPREFIX=$KP_WINEPREFIX" "KP_WINE_ARCHS=$archs" "TMPDIR=$tmp")
+    "KP_WINEPREFIX=$KP_WINEPREFIX" "KP_WINE_ARCHS=$archs")
 prefix_cmd() {  # start or stop
     (cd "$tmp" && "${wine_env[@]}" timeout -k 5 300 bash "$root/scripts/wine-prefix.sh" "$1")
 }

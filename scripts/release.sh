@@ -10,7 +10,7 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
 
-bash scripts/setup.sh || { echo "release: setup failed"; exit 1; }
+bash scripts/setup.sh release || { echo "release: setup failed"; exit 1; }
 
 # What the program is built from: a commit, and whether the tree differs from it.
 source_line="not a git work tree: no commit to name"

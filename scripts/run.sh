@@ -9,8 +9,9 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 scenario=${1:-sim/scenarios/demo.scn}
 case $scenario in /*) ;; *) scenario=$root/$scenario ;; esac
 
+# Once, before the display is chosen: the Xvfb branch below runs this script again.
+[ -n "${KP_RUN_IN_XVFB:-}" ] || bash "$root/scripts/setup.sh"
 if [ -z "${DISPLAY:-}" ] && [ -z "${KP_RUN_IN_XVFB:-}" ]; then
-    bash "$root/scripts/setup.sh"
     exec env KP_RUN_IN_XVFB=1 xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
 fi
 

@@ -5,7 +5,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 if [ -z "${KP_SHOTS_IN_XVFB:-}" ]; then
-    bash "$root/scripts/setup.sh"
+    bash "$root/scripts/setup.sh" || exit 1
     exec env KP_SHOTS_IN_XVFB=1 xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
 fi
 source "$root/scripts/display-lib.sh"

@@ -28,7 +28,7 @@ while [ $# -gt 0 ]; do
     esac
 done
 
-bash scripts/setup.sh || { echo "windows-kit: setup failed"; exit 1; }
+bash scripts/setup.sh kit || { echo "windows-kit: setup failed"; exit 1; }
 source scripts/wine-env.sh
 
 # The suites run-tests.cmd runs, in its order; the build must have exactly these.

@@ -1,9 +1,14 @@
 # Sourced by the Wine scripts: where the project's prefix lives, how Wine is called, and which
 # Windows architectures this machine can run.
 kp_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+source "$kp_root/scripts/probe32-lib.sh"
 export WINEPREFIX=${KP_WINEPREFIX:-$kp_root/build/wine-prefix}
 export WINEARCH=win64
 export WINEDEBUG=${WINEDEBUG:--all}
+# Debian 13's wineserver (Wine 10) aborts with "free(): invalid pointer" whenever TMPDIR is set,
+# even to /tmp: no Wine program sees it. The scripts' own temporary files go to kp_tmp.
+kp_tmp=${TMPDIR:-/tmp}
+unset TMPDIR
 # No Mono or Gecko installer dialogs: the panel needs neither.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 # Debian's wine wrapper picks the 32-bit loader whenever it is installed, even where the kernel
@@ -63,8 +68,10 @@ kp_wine_archs() {
 kp_x86_64_reason() {  # verb
     if [ -n "${KP_WINE_ARCHS:-}" ]; then
         echo "KP_WINE_ARCHS=$KP_WINE_ARCHS: $1 the x86_64 build"
-    else
+    elif ! kp_runs_32bit; then
         echo "this machine cannot run 32-bit programs: $1 the x86_64 build"
+    else
+        echo "the 32-bit Wine packages are not installed here: $1 the x86_64 build"
     fi
 }
 

@@ -11,7 +11,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 log=${KP_WINE_LOG:-}
 temporary=0
 if [ -z "$log" ]; then
-    log=$(mktemp "${TMPDIR:-/tmp}/kp-wine-log.XXXXXX")
+    log=$(mktemp "$kp_tmp/kp-wine-log.XXXXXX")
     temporary=1
 fi
 export WINEDEBUG=${KP_WINEDEBUG:--all,err+all}

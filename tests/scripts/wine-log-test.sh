@@ -10,6 +10,7 @@ trap 'rm -rf "$work"' EXIT
 cat >"$work/loader" <<'LOADER'
 #!/usr/bin/env bash
 read -r line
+echo "${TMPDIR-unset}" >"$SEEN_TMPDIR"
 echo "out line${line:+: $line}"
 echo "err:virtual:virtual_alloc_first_teb wine: failed to map the shared user data: c0000018" >&2
 echo "0024:err:module:import_dll Library foo.dll not found" >&2
@@ -29,7 +30,7 @@ fail() {
 }
 run() {  # status (or hang), then KP_WINE_LOG or nothing
     env STATUS="$1" KP_WINE_LOG="${2:-}" KP_WINE_ARCHS=x86_64 KP_WINE_LOADER="$work/loader" \
-        KP_WINEPREFIX="$work/prefix" TMPDIR="$work" \
+        KP_WINEPREFIX="$work/prefix" TMPDIR="$work" SEEN_TMPDIR="$work/tmpdir-seen" \
         bash "$src/scripts/wine-exec.sh" prog.exe <"$work/in" >"$work/out" 2>"$work/err"
 }
 : >"$work/in"
@@ -61,6 +62,9 @@ run 0 "$work/ok.log"
 
 # Without a log of the caller's: a temporary one, shown on stderr only when the program failed.
 run 0
+# Debian 13's wineserver aborts whenever TMPDIR is set: the caller's never reaches Wine.
+[ "$(cat "$work/tmpdir-seen")" = unset ] ||
+    fail "Wine saw the caller's TMPDIR: $(cat "$work/tmpdir-seen")"
 [ "$(cat "$work/err")" = "$expected" ] || fail "a clean end printed more than the program's stderr"
 run 5
 grep -q "^wine-exec: prog.exe ended with exit status 5; Wine's log, last lines:$" "$work/err" ||
