@@ -4,17 +4,22 @@
 # scripts/run.sh and then scripts/test.sh there as root, each timed. Not part of the test
 # command: it downloads a whole system. Needs root and debootstrap.
 #   scripts/debian13-chroot.sh [CHROOT_DIR]   (default build/debian13)
+# KP_DEBIAN_SUITE=bookworm makes a fresh Debian 12 instead; KP_CHROOT_COMMANDS names the commands
+# (default "scripts/run.sh scripts/test.sh"; "scripts/release.sh" shows a release made on a
+# system without Wine, and the line after it lists every Wine package there).
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+suite=${KP_DEBIAN_SUITE:-trixie}
+commands=${KP_CHROOT_COMMANDS:-scripts/run.sh scripts/test.sh}
 dir=${1:-$root/build/debian13}
 case $dir in /*) ;; *) dir=$root/$dir ;; esac
 mirror=${KP_DEBIAN_MIRROR:-http://deb.debian.org/debian}
 
 command -v debootstrap >/dev/null || apt-get install -y -qq debootstrap >/dev/null
 if [ ! -x "$dir/usr/bin/apt-get" ]; then
-    echo "== debootstrap trixie into $dir"
+    echo "== debootstrap $suite into $dir"
     mkdir -p "$dir"
-    debootstrap --variant=minbase trixie "$dir" "$mirror" >"$dir.debootstrap.log" 2>&1 ||
+    debootstrap --variant=minbase "$suite" "$dir" "$mirror" >"$dir.debootstrap.log" 2>&1 ||
         { tail -n 20 "$dir.debootstrap.log"; exit 1; }
 fi
 cp /etc/resolv.conf "$dir/etc/resolv.conf"
@@ -44,16 +49,27 @@ in_chroot() {  # [--net], command line: run from the clone as a newcomer would
 }
 # The packages first, with the network; the two commands then run in a network namespace of
 # their own, where their Xvfb displays cannot meet the host's (X's sockets are abstract ones).
-echo "== scripts/setup.sh"
-start=$(date +%s)
-in_chroot scripts/setup.sh >"$dir.setup.log" 2>&1 || { tail -n 20 "$dir.setup.log"; exit 1; }
-echo "== scripts/setup.sh: $(($(date +%s) - start)) s"
-for command in scripts/run.sh scripts/test.sh; do
+# The release's own set-up is its command's first step, so it runs with the network.
+for command in $commands; do
+    [ "$command" != scripts/release.sh ] || continue
+    echo "== scripts/setup.sh"
+    start=$(date +%s)
+    in_chroot scripts/setup.sh >"$dir.setup.log" 2>&1 || { tail -n 20 "$dir.setup.log"; exit 1; }
+    echo "== scripts/setup.sh: $(($(date +%s) - start)) s"
+    break
+done
+for command in $commands; do
+    net=--net
+    [ "$command" != scripts/release.sh ] || net=""
     echo "== $command"
     log=$dir.$(basename "$command" .sh).log
     start=$(date +%s)
     status=0
-    in_chroot --net "$command" >"$log" 2>&1 || status=$?
+    in_chroot $net "$command" >"$log" 2>&1 || status=$?
     tail -n 12 "$log"
     echo "== $command: exit $status after $(($(date +%s) - start)) s"
+    if [ "$command" = scripts/release.sh ]; then
+        echo "== Wine packages installed: $(in_chroot "dpkg-query -W -f='\${binary:Package} ' \
+            'wine*' 'libwine*' 2>/dev/null" | tr -s ' ' || true)"
+    fi
 done
