@@ -69,7 +69,8 @@ for command in $commands; do
     tail -n 12 "$log"
     echo "== $command: exit $status after $(($(date +%s) - start)) s"
     if [ "$command" = scripts/release.sh ]; then
-        echo "== Wine packages installed: $(in_chroot "dpkg-query -W -f='\${binary:Package} ' \
-            'wine*' 'libwine*' 2>/dev/null" | tr -s ' ' || true)"
+        echo "== Wine packages installed: $(in_chroot "dpkg-query -W \
+            -f='\${db:Status-Abbrev} \${binary:Package}\n' 'wine*' 'libwine*' 2>/dev/null" |
+            awk '$1 == "ii" { printf "%s ", $2 } END { print "(end)" }')"
     fi
 done

@@ -3,8 +3,9 @@
 # or 13 machine, and nothing it does not:
 #   setup.sh [all | release | kit | fuzz]
 #     all      the tests, the run command, screenshots and benchmarks (the default)
-#     release  the cross compilers and CMake: scripts/release.sh needs no Wine
-#     kit      the same and GoogleTest's sources and zip, for scripts/windows-kit.sh
+#     release  the cross compilers, CMake and GoogleTest's sources (the project configures its
+#              tests too): scripts/release.sh needs no Wine
+#     kit      the same and zip, for scripts/windows-kit.sh
 #     fuzz     clang and its sanitizer runtime
 # Idempotent and non-interactive: with everything present it asks apt nothing.
 #
@@ -23,14 +24,14 @@
 set -uo pipefail
 profile=${1:-all}
 
-build_packages=(cmake g++ make git procps unzip
+build_packages=(cmake g++ make git procps unzip googletest
     g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64)
 case $profile in
     release) packages=("${build_packages[@]}") ;;
-    kit) packages=("${build_packages[@]}" googletest zip) ;;
+    kit) packages=("${build_packages[@]}" zip) ;;
     fuzz) packages=(cmake make clang libclang-rt-dev) ;;
     all)
-        packages=("${build_packages[@]}" googletest libgtest-dev zip
+        packages=("${build_packages[@]}" libgtest-dev zip
             wine wine64 wine64-preloader
             xvfb xauth xdotool x11-utils imagemagick fonts-wine fonts-ipafont-gothic
             clang libclang-rt-dev)
