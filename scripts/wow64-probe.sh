@@ -134,8 +134,10 @@ run_hello() {  # arch, debug channels
 }
 say "the 64-bit program"
 run_hello x86_64 -all
-say "the 32-bit program (WINEDEBUG=+seh,+wow,+loaddll,+process,+module)"
-run_hello i686 +seh,+wow,+loaddll,+process,+module
+# A new wineserver for the 32-bit run, so that its trace (+server) lands in that run's log.
+in_chroot "/usr/lib/wine/wineserver -k; /usr/lib/wine/wineserver -w" 2>/dev/null
+say "the 32-bit program (WINEDEBUG=+seh,+wow,+loaddll,+process,+module,+server)"
+run_hello i686 +seh,+wow,+loaddll,+process,+module,+server
 hello32=$?
 grep -q 'hello from a 32-bit program, WoW64 yes' "$out/hello-i686.out" || hello32=1
 
@@ -148,8 +150,16 @@ tid=$(grep -m 1 'experimental wow64 mode' "$out/hello-i686.log" | cut -d: -f1)
 echo "   its log, from the 64-bit loader's start.exe and the 32-bit process ($tid):"
 grep -E "^$tid:.*(experimental wow64|load_wow64_ntdll|load_apiset_dll)|fatal_error|\
 NtCreateUserProcess .*hello-i686.* machine" "$out/hello-i686.log" | cut -c1-150 | sed 's/^/      /'
-[ -n "$tid" ] &&
-    echo "      (nothing later from $tid: $(grep -c "^$tid:" "$out/hello-i686.log") lines in all)"
+if [ -n "$tid" ]; then
+    echo "      ... its last lines, the wineserver's view:"
+    grep "^$tid:" "$out/hello-i686.log" | tail -n 2 | cut -c1-150 | sed 's/^/      /'
+    unix_pid=$(grep -m 1 "^$tid: init_first_thread(" "$out/hello-i686.log" |
+        sed -E 's/.*unix_pid=([0-9]+).*/\1/')
+    machines=$(grep -m 1 "^$tid: init_first_thread() =" "$out/hello-i686.log" |
+        sed -E 's/.*machines=(\{[0-9a-f,]*\}).*/\1/')
+    echo "   the wineserver supports the machines $machines (8664 x86_64, 014c i386);" \
+        "the 32-bit process was Unix pid $unix_pid"
+fi
 echo "   what the 64-bit loader printed: $(tr -d '\r' <"$out/hello-i686.out" | paste -sd '|')"
 
 # The kernel's word on how the processes ended, the faulting address named by ntdll.so's symbol.
