@@ -53,8 +53,11 @@ if [ "$verb" = update ]; then
     echo $n >"$W/updates"
     echo "Get:1 http://mirror bookworm InRelease"
     if [ "$n" -le "${UPDATE_FAILS:-0}" ] || { [ "${I386_SKEW:-0}" = 1 ] && [ $i386 = 1 ]; }; then
-        echo "E: Failed to fetch http://mirror/debian-security/dists/bookworm-security/main/binary-i386/Packages.xz  File has unexpected size (374820 != 376004). Mirror sync in progress? [IP: 10.0.0.1 80]"
-        echo "E: Some index files failed to download. They have been ignored, or old ones used instead."
+        echo "E: Failed to fetch http://mirror/debian-security/dists/bookworm-security/main/" \
+            "binary-i386/Packages.xz  File has unexpected size (374820 != 376004)." \
+            "Mirror sync in progress? [IP: 10.0.0.1 80]" | sed 's|/ binary|/binary|'
+        echo "E: Some index files failed to download. They have been ignored, or old ones used" \
+            "instead."
         exit 100
     fi
     exit 0
@@ -66,7 +69,8 @@ for p in "${pkgs[@]}"; do
     if [[ $p == *:i386 ]] && [ "${I386_SKEW:-0}" = 1 ]; then
         echo "Some packages could not be installed. This may mean that you have"
         echo "The following packages have unmet dependencies:"
-        echo " libwine:i386 : Depends: libgnutls30:i386 (>= 3.7.9) but it is not going to be installed"
+        echo " libwine:i386 : Depends: libgnutls30:i386 (>= 3.7.9) but it is not going to be" \
+            "installed"
         echo "E: Unable to correct problems, you have held broken packages."
         exit 100
     fi
