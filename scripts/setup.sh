@@ -95,10 +95,12 @@ update() {
         "going on with the lists apt has"
 }
 
-# Apt's own reason, in one line: the unmet dependencies and its error lines.
+# Apt's own reason, in one line: its first unmet dependencies, then its error lines.
 apt_reason() {  # apt's output
-    grep -e '^ [^ ].* : \(Pre\)\{0,1\}Depends:' -e '^ [^ ].* : Conflicts:' -e '^E: ' <<<"$1" |
-        sed -e 's/^ *//' -e 's/^E: //' | head -n 3 | paste -s -d ';' | sed 's/;/; /g'
+    {
+        grep -e '^ [^ ].* : \(Pre\)\{0,1\}Depends:' -e '^ [^ ].* : Conflicts:' <<<"$1" | head -n 2
+        grep '^E: ' <<<"$1" | head -n 2
+    } | sed -e 's/^ *//' -e 's/^E: //' | paste -s -d ';' | sed 's/;/; /g'
 }
 
 # Installs the packages; on failure says, for each one apt cannot install on its own, why.
@@ -117,8 +119,10 @@ install() {  # packages...
 "${sudo_cmd[@]}" dpkg --configure -a >/dev/null 2>&1 ||
     say "dpkg --configure -a did not finish every package (apt-get -f install may help)"
 
+updated=0
 if [ ${#missing[@]} -gt 0 ]; then
     update
+    updated=1
     install "${missing[@]}" || exit 1
 fi
 [ ${#missing32[@]} -gt 0 ] || exit 0
@@ -137,7 +141,7 @@ take_back_i386() {
     fi
 }
 trap take_back_i386 EXIT
-update
+[ $updated -eq 1 ] && [ $added -eq 0 ] || update
 out=$(apt_get install -y -q --no-install-recommends "${missing32[@]}" 2>&1) && exit 0
 why="the 32-bit Wine packages cannot be installed ($(apt_reason "$out"))"
 if asks_for_i686; then

@@ -149,6 +149,17 @@ said 'x86_64 build' || fail "the path the commands take is not said: $(cat "$W/o
 grep -q -- '--add-architecture i386' "$W/calls" || fail "i386 was never tried"
 [ "$(archs_tested 1)" = x86_64 ] || fail "the commands test $(archs_tested 1)"
 
+# The same with i386 already added by an earlier set-up that stopped: the lagging index is
+# tried three times in all, not again for the 32-bit packages, and i386 is left as it was found.
+fresh i386-left-added
+echo i386 >"$W/archs"
+setup RUNS32=1 I386_SKEW=1 -- || fail "exit status $?: $(cat "$W/out")"
+[ "$(cat "$W/updates")" = 3 ] || fail "apt-get update ran $(cat "$W/updates") times, not 3"
+said 'libwine:i386 : Depends: .*; Unable to correct problems' ||
+    fail "apt's reason is not given whole: $(cat "$W/out")"
+has wine || fail "the 64-bit packages were not installed"
+[ "$(cat "$W/archs")" = i386 ] || fail "foreign architectures: $(cat "$W/archs")"
+
 # The same machine where KP_WINE_ARCHS asks for i686: an error with the same reason.
 fresh i686-asked-skew
 setup RUNS32=1 I386_SKEW=1 KP_WINE_ARCHS=i686 -- && fail "exit status 0"
