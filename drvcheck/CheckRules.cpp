@@ -101,8 +101,8 @@ const char* NoAnswerEffect(uint32_t nCode) {
             return "Apply and CLOSE say \"To make settings, connect the device and then execute "
                    "once again.\" and the panel closes";
         case IOCTL_DRV_GET_CLOCK:
-            return "the sampling-rate list, the running rate and the clock state of this unit stay "
-                   "empty";
+            return "the sampling-rate list of this unit stays empty (it is filled only after the "
+                   "clock answers)";
         case IOCTL_DRV_QUERY_RATE:
             return "the sampling-rate list of this unit stays empty";
         case IOCTL_DRV_GET_STREAM_STATE:
