@@ -520,3 +520,25 @@ TEST(DrvCheckSafety, ADriverThatSwitchesLateIsWaitedFor) {
         EXPECT_EQ(before, e2e::Simctl({"show"})) << r.out;
     }
 }
+
+TEST(DrvCheck, OnlyRunsTheNamedRuleAndTheJsonCarriesTheRealExit) {
+    e2e::RunResult list = DrvCheck({"--list"});
+    EXPECT_EQ(0, list.nStatus) << list.Report();
+    for (const char* szRule : {"open.slot", "io.sync", "settings.offset-off", "rates.switch",
+                               "robust.after", "descriptor.length"}) {
+        EXPECT_NE(std::string::npos, list.out.find(std::string(szRule) + " ")) << list.out;
+    }
+
+    e2e::LoadScenarioText("[slot 0]\nbuffer-level = 3\n");
+    const std::string json = e2e::ResultsDir() + "/drvcheck-only.json";
+    e2e::RunResult r = DrvCheck({"--only", "settings.level-flag", "--json", e2e::WinPath(json)});
+    EXPECT_EQ(1, r.nStatus) << r.Report();
+    EXPECT_EQ(std::set<std::string>{"settings.level-flag"}, Rules(r.out, "FAIL")) << r.out;
+    EXPECT_TRUE(Rules(r.out, "PASS").empty()) << r.out;
+    EXPECT_TRUE(Requests(IOCTL_DRV_SET_RATE).empty());
+    // No timing rounds: each read once, as the panel sends it on opening.
+    EXPECT_EQ(1u, Requests(IOCTL_DRV_GET_CLOCK).size());
+    std::string text = ReadFile(json);
+    EXPECT_NE(std::string::npos, text.find("\"exit\": 1,")) << text;
+    EXPECT_NE(std::string::npos, text.find("\"failed\": 1,")) << text;
+}
