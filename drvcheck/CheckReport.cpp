@@ -108,9 +108,7 @@ std::string FormatIdentity(const CheckReport& report) {
            "\n";
     out += "units open: " + (report.unitsOpen.empty() ? "none" : UnitList(report.unitsOpen)) + "\n";
     if (id.bElevated) {
-        out +=
-            "warning: drvcheck runs elevated, the panel runs as the user: run drvcheck as the "
-            "user, or what only an administrator may open passes here\n";
+        out += "warning: elevated, but the panel runs as the user: run drvcheck as the user too\n";
     }
     return out;
 }
@@ -176,6 +174,8 @@ std::string FormatSummary(const CheckReport& report) {
 std::string FormatReportText(const CheckReport& report) {
     std::string out = FormatIdentity(report);
     for (const ReportSection& section : report.sections) {
+        if (section.verdicts.empty())
+            continue;
         out += section.title + "\n";
         for (const Verdict& v : section.verdicts)
             out += FormatVerdictLine(v) + "\n";

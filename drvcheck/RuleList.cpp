@@ -45,7 +45,7 @@ std::string FormatRuleList() {
                                                            : "info";
         if (*rule.szOption)
             kind += std::string(" ") + rule.szOption;
-        line += kind + std::string(kind.size() < 20 ? 20 - kind.size() : 1, ' ');
+        line += kind + std::string(kind.size() < 21 ? 21 - kind.size() : 1, ' ');
         out += line + rule.szWhat + "\n";
     }
     return out;
