@@ -404,8 +404,11 @@ TEST(DrvCheckSafety, EveryAnnouncedEndPutsTheRateBackFirst) {
         const char* szEvent;
         const char* szName;
     } kEvents[] = {{"2", "console closed"}, {"5", "log-off"}, {"6", "shutdown"}};
+    // Slower than kSlowRates: the rates take 4 s, ample for ctrlevent to start and reach it.
+    std::string slower = kSlowRates;
+    slower.replace(slower.find("answer-delay = 200"), 18, "answer-delay = 300");
     for (const auto& event : kEvents) {
-        e2e::LoadScenarioText(kSlowRates);
+        e2e::LoadScenarioText(slower);
         std::string before = e2e::Simctl({"show"});
         std::string report;
         int nStatus = Interrupt(
@@ -502,7 +505,7 @@ TEST(DrvCheckSafety, ADriverThatSwitchesLateIsWaitedFor) {
         const char* szTag;  // rates.switch
         const char* szEvidence;
     } kDrivers[] = {
-        {150, "PASS", "each read back by the clock within"},
+        {100, "PASS", "each read back by the clock within"},
         {600, "WARN", "the panel's next tick does not show the rate chosen"},
     };
     for (const auto& driver : kDrivers) {
