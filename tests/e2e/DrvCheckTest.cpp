@@ -368,7 +368,7 @@ int Interrupt(const std::vector<std::string>& args, uint32_t nCode,
 }
 
 const char kSlowRates[] =
-    "[slot 0]\nrate = 88200\nunit-rate = 88200\ncurrent-rate = 88200\nanswer-delay = 200\n"
+    "[slot 0]\nrate = 88200\nunit-rate = 88200\ncurrent-rate = 88200\nanswer-delay = 300\n"
     "offers = 44100 48000 88200 96000 176400 192000 352800\n";
 
 }  // namespace
@@ -404,11 +404,9 @@ TEST(DrvCheckSafety, EveryAnnouncedEndPutsTheRateBackFirst) {
         const char* szEvent;
         const char* szName;
     } kEvents[] = {{"2", "console closed"}, {"5", "log-off"}, {"6", "shutdown"}};
-    // Slower than kSlowRates: the rates take 4 s, ample for ctrlevent to start and reach it.
-    std::string slower = kSlowRates;
-    slower.replace(slower.find("answer-delay = 200"), 18, "answer-delay = 300");
+    // The rates take 4 s, ample for ctrlevent to start and reach the run.
     for (const auto& event : kEvents) {
-        e2e::LoadScenarioText(slower);
+        e2e::LoadScenarioText(kSlowRates);
         std::string before = e2e::Simctl({"show"});
         std::string report;
         int nStatus = Interrupt(
@@ -474,6 +472,15 @@ TEST(DrvCheckSafety, ASecondRunAndThePanelAreNotChangedUnder) {
          i < 300 && Requests(IOCTL_DRV_SET_RATE).empty() && waitpid(pid, nullptr, WNOHANG) == 0;
          ++i)
         usleep(50000);
+    // A panel started meanwhile finds its mark taken and ends at once, without a window.
+    {
+        e2e::UiProbe probe;
+        probe.Ok("run " + e2e::WinPath(e2e::PanelExe()));
+        probe.Ok("exit 5000");
+        siginfo_t info = {};
+        waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT);
+        EXPECT_EQ(0, info.si_pid) << "the panel ended while the run went on";
+    }
     e2e::RunResult second = DrvCheck({"--repeat", "1", "--write", "--rates"});
     int nFirst = WaitFor(pid, 60);
     std::string first = ReadFile(out);
