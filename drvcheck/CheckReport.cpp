@@ -54,6 +54,13 @@ std::string JsonString(const std::string& s) {
     return out + "\"";
 }
 
+std::string JsonList(const std::vector<std::string>& items) {
+    std::string out = "[";
+    for (size_t i = 0; i < items.size(); ++i)
+        out += (i ? ", " : "") + JsonString(items[i]);
+    return out + "]";
+}
+
 std::string UnitList(const std::vector<int>& units) {
     std::string s;
     for (int n : units)
@@ -82,6 +89,44 @@ ReportCounts CountReport(const CheckReport& report) {
 
 int ReportExitCode(const CheckReport& report) {
     return CountReport(report).nFailed > 0 ? 1 : 0;
+}
+
+int RunExitCode(const CheckReport& report) {
+    if (!report.leftChanged.empty())
+        return 1;
+    if (report.unitsOpen.empty() || !report.interrupted.empty() || report.bJsonFailed)
+        return 2;
+    return ReportExitCode(report);
+}
+
+std::string FormatIdentity(const CheckReport& report) {
+    const ReportIdentity& id = report.identity;
+    std::string out = "drvcheck " + id.version + " (commit " + id.commit + ") on Windows " +
+                      id.windows + (id.bElevated ? ", elevated" : ", not elevated") + "\n";
+    out += "driver version " +
+           (id.driverVersion.empty() ? "unknown (not in the installation key)" : id.driverVersion) +
+           "\n";
+    out += "units open: " + (report.unitsOpen.empty() ? "none" : UnitList(report.unitsOpen)) + "\n";
+    if (id.bElevated) {
+        out += "warning: elevated, but the panel runs as the user: run drvcheck as the user too\n";
+    }
+    return out;
+}
+
+std::string FormatRunEnd(const CheckReport& report) {
+    std::string out;
+    for (const std::string& change : report.leftChanged)
+        out += "drvcheck: left changed: " + change + "\n";
+    if (!report.interrupted.empty()) {
+        out += "drvcheck: interrupted (" + report.interrupted + "); ";
+        if (!report.leftChanged.empty())
+            out += "not everything it changed could be put back\n";
+        else if (report.bChanged)
+            out += "what it changed was put back first\n";
+        else
+            out += "it had changed nothing\n";
+    }
+    return out;
 }
 
 // Continuation lines start under the detail, and words are never split.
@@ -121,27 +166,41 @@ std::string FormatSummary(const CheckReport& report) {
                     " skipped";
     if (c.nWarned > 0)
         s += ", " + std::to_string(c.nWarned) + (c.nWarned == 1 ? " warning" : " warnings");
+    if (report.units.empty())
+        return s + " (no unit)";
     return s + " (unit" + (report.units.size() == 1 ? " " : "s ") + UnitList(report.units) + ")";
 }
 
 std::string FormatReportText(const CheckReport& report) {
-    std::string out;
+    std::string out = FormatIdentity(report);
     for (const ReportSection& section : report.sections) {
+        if (section.verdicts.empty())
+            continue;
         out += section.title + "\n";
         for (const Verdict& v : section.verdicts)
             out += FormatVerdictLine(v) + "\n";
     }
-    return out + FormatSummary(report) + "\n";
+    return out + FormatSummary(report) + "\n" + FormatRunEnd(report);
 }
 
 std::string FormatReportJson(const CheckReport& report) {
     ReportCounts c = CountReport(report);
-    std::string out = "{\n  \"units\": [" + UnitList(report.units) + "],\n";
+    const ReportIdentity& id = report.identity;
+    std::string out = "{\n  \"format\": " + std::to_string(JSON_FORMAT_VERSION) + ",\n";
+    out += "  \"drvcheck\": {\"version\": " + JsonString(id.version) +
+           ", \"commit\": " + JsonString(id.commit) + "},\n";
+    out += "  \"driverVersion\": " + JsonString(id.driverVersion) + ",\n";
+    out += "  \"windows\": " + JsonString(id.windows) +
+           ", \"elevated\": " + (id.bElevated ? "true" : "false") + ",\n";
+    out += "  \"unitsOpen\": [" + UnitList(report.unitsOpen) + "], \"units\": [" +
+           UnitList(report.units) + "], \"strayNames\": " + JsonList(report.strayNames) + ",\n";
     out += "  \"passed\": " + std::to_string(c.nPassed) +
            ", \"failed\": " + std::to_string(c.nFailed) +
            ", \"warnings\": " + std::to_string(c.nWarned) +
-           ", \"skipped\": " + std::to_string(c.nSkipped) +
-           ", \"exit\": " + std::to_string(ReportExitCode(report)) + ",\n  \"sections\": [";
+           ", \"skipped\": " + std::to_string(c.nSkipped) + ",\n";
+    out += "  \"interrupted\": " + JsonString(report.interrupted) +
+           ", \"leftChanged\": " + JsonList(report.leftChanged) + ",\n";
+    out += "  \"exit\": " + std::to_string(RunExitCode(report)) + ",\n  \"sections\": [";
     for (size_t s = 0; s < report.sections.size(); ++s) {
         const ReportSection& section = report.sections[s];
         out += std::string(s ? "," : "") + "\n    {\"title\": " + JsonString(section.title) +

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "driver/DrvControlCodes.h"
+#include "drvcheck/ErrorNames.h"
 #include "model/LevelModel.h"
 
 namespace {
@@ -64,8 +65,8 @@ Verdict JudgeOpenSlots(const SlotOpenings& openings) {
     for (int i = 0; i < DRVCHECK_UNITS; ++i) {
         abOpen[i] = openings.abAsked[i] && openings.anError[i] == 0;
         if (openings.abAsked[i] && openings.anError[i] != 0) {
-            missing += Format("%sunit %d does not open (error %u)", missing.empty() ? "" : "; ",
-                              i + 1, openings.anError[i]);
+            missing += Format("%sunit %d does not open (%s)", missing.empty() ? "" : "; ", i + 1,
+                              ErrorText(openings.anError[i]).c_str());
         }
     }
     if (!missing.empty())
@@ -87,35 +88,76 @@ Verdict JudgeOpenSlots(const SlotOpenings& openings) {
                     " as the panel opens it (read and write, exclusive, overlapped)");
 }
 
-Verdict JudgeSynchronous(const std::vector<CodeExchange>& exchanges) {
-    std::string codes;
-    for (const CodeExchange& x : exchanges) {
-        std::string name = CodeShortName(x.nCode);
-        uint32_t nSize = DrvBufferSize(x.nCode);
-        if (x.outcome.bPending) {
-            return Must("io.sync", false,
-                        Format("%s (%u bytes) is left pending (ERROR_IO_PENDING%s): the panel "
-                               "waits for no overlapped result and reads the answer before the "
-                               "driver wrote it",
-                               name.c_str(), nSize,
-                               x.outcome.bLate ? ", completed later" : ", never completed"));
-        }
-        if (!x.outcome.bOpened) {
-            return Must("io.sync", false,
-                        Format("%s: the unit did not open for it (error %u): the panel counts "
-                               "the unit as gone for that request",
-                               name.c_str(), x.outcome.nError));
-        }
-        if (!x.outcome.bDone) {
-            return Must("io.sync", false,
-                        Format("%s with its %u bytes fails (error %u): the panel takes the "
-                               "unit's answer as missing every time it asks",
-                               name.c_str(), nSize, x.outcome.nError));
-        }
-        codes += Format("%s%s %u", codes.empty() ? "" : ", ", name.c_str(), nSize);
+namespace {
+
+// What the panel shows when a request of this code brings no answer: it passes no OVERLAPPED, so
+// a request left pending fails for it exactly as a refused one does.
+const char* NoAnswerEffect(uint32_t nCode) {
+    switch (nCode) {
+        case IOCTL_DRV_GET_SETTINGS:
+            return "the panel says \"To make settings, connect the device and then execute once "
+                   "again.\" and closes";
+        case IOCTL_DRV_SET_SETTINGS:
+            return "Apply and CLOSE say \"To make settings, connect the device and then execute "
+                   "once again.\" and the panel closes";
+        case IOCTL_DRV_GET_CLOCK:
+            return "the sampling-rate list of this unit stays empty (it is filled only after the "
+                   "clock answers)";
+        case IOCTL_DRV_QUERY_RATE:
+            return "the sampling-rate list of this unit stays empty";
+        case IOCTL_DRV_GET_STREAM_STATE:
+            return "a running stream is not seen: the ASIO buffer size is given for the units' "
+                   "rate, not the stream's";
+        case IOCTL_DRV_GET_DESCRIPTOR:
+        case IOCTL_DRV_GET_RATE:
+            return "with no stream running, this unit's rate is not used for the ASIO buffer "
+                   "size, which shows \"--- samples (--- Hz)\" when no other unit answers";
+        case IOCTL_DRV_GET_IN_USE:
+            return "the unit counts as idle: the message to quit the applications that use it "
+                   "is not shown after Apply or at CLOSE";
+        case IOCTL_DRV_SET_RATE:
+            return "a rate chosen in the panel's list is not set";
+        case IOCTL_DRV_GET_DEVICE_FLAG:
+            return "the unit counts as without the device flag (the dialog shows nothing "
+                   "different)";
+        default:
+            return "the panel takes the answer as missing";
     }
-    return Must("io.sync", true,
-                "every request completes before DeviceIoControl returns: " + codes);
+}
+
+}  // namespace
+
+Verdict JudgeSynchronousCode(const CodeExchange& x) {
+    std::string name = CodeShortName(x.nCode);
+    uint32_t nSize = DrvBufferSize(x.nCode);
+    const char* szEffect = NoAnswerEffect(x.nCode);
+    if (x.outcome.bPending) {
+        return Must("io.sync", false,
+                    Format("%s (%u bytes) is left pending (ERROR_IO_PENDING%s): the panel takes "
+                           "a pending request as no answer: %s",
+                           name.c_str(), nSize,
+                           x.outcome.bLate ? ", completed later" : ", never completed", szEffect));
+    }
+    if (!x.outcome.bOpened) {
+        return Must("io.sync", false,
+                    Format("%s: the unit did not open for it (%s): %s", name.c_str(),
+                           ErrorText(x.outcome.nError).c_str(), szEffect));
+    }
+    if (!x.outcome.bDone) {
+        return Must("io.sync", false,
+                    Format("%s with its %u bytes fails (%s): %s", name.c_str(), nSize,
+                           ErrorText(x.outcome.nError).c_str(), szEffect));
+    }
+    return Must(
+        "io.sync", true,
+        Format("%s %u bytes completes before DeviceIoControl returns", name.c_str(), nSize));
+}
+
+std::vector<Verdict> JudgeSynchronous(const std::vector<CodeExchange>& exchanges) {
+    std::vector<Verdict> v;
+    for (const CodeExchange& x : exchanges)
+        v.push_back(JudgeSynchronousCode(x));
+    return v;
 }
 
 Verdict JudgeSettingsResult(bool bAnswered, const DrvSettingsIo& io) {
@@ -136,8 +178,8 @@ Verdict JudgeSettingsLevel(bool bAnswered, const DrvSettings& settings) {
     if (!ValidLevel(nLevel)) {
         return Must("settings.level", false,
                     Format("buffer level %d is outside 0..9: the slider shows level %d instead, "
-                           "and Apply would write that level although the user never moved it",
-                           nLevel, ClampLevel(nLevel)));
+                           "and %s",
+                           nLevel, ClampLevel(nLevel), kCloseAsks));
     }
     return Must("settings.level", true, Format("buffer level %d is in 0..9", nLevel));
 }
@@ -155,6 +197,8 @@ Verdict JudgeSettingsLevelFlag(bool bAnswered, const DrvSettings& settings) {
                 Format("level %d carries the level table's flag %d", settings.nBufferLevel, nWant));
 }
 
+// The panel clamps an enabled offset to the level's limit when the dialog opens; its comparison
+// at CLOSE counts an offset only while it is enabled, so a disabled one changes nothing it shows.
 Verdict JudgeSettingsOffsets(bool bAnswered, const DrvSettings& settings) {
     if (!bAnswered || !ValidLevel(settings.nBufferLevel))
         return Skip("settings.offsets", RuleKind::Must, "no buffer level in 0..9 to look up");
@@ -166,13 +210,7 @@ Verdict JudgeSettingsOffsets(bool bAnswered, const DrvSettings& settings) {
     } kOffsets[] = {{1, settings.bOffset1, settings.nOffset1},
                     {2, settings.bOffset2, settings.nOffset2}};
     for (const auto& o : kOffsets) {
-        if (o.bEnable == 0 && o.nOffset != 0) {
-            return Must("settings.offsets", false,
-                        Format("offset %d is %d while disabled (it must be 0): the panel sets it "
-                               "to 0, so %s",
-                               o.n, o.nOffset, kCloseAsks));
-        }
-        if (o.nOffset < -nLimit || o.nOffset > nLimit) {
+        if (o.bEnable != 0 && (o.nOffset < -nLimit || o.nOffset > nLimit)) {
             return Must("settings.offsets", false,
                         Format("offset %d is %d, beyond level %d's limit of +-%d: the panel "
                                "clamps it, so %s",
@@ -180,22 +218,45 @@ Verdict JudgeSettingsOffsets(bool bAnswered, const DrvSettings& settings) {
         }
     }
     return Must("settings.offsets", true,
-                Format("offsets %d and %d are within level %d's limit of +-%d (0 while disabled)",
-                       settings.nOffset1, settings.nOffset2, settings.nBufferLevel, nLimit));
+                Format("the enabled offsets are within level %d's limit of +-%d (offsets %d and "
+                       "%d)",
+                       settings.nBufferLevel, nLimit, settings.nOffset1, settings.nOffset2));
 }
 
+Verdict JudgeDisabledOffsets(bool bAnswered, const DrvSettings& settings) {
+    if (!bAnswered)
+        return Skip("settings.offset-off", RuleKind::Should, "GET_SETTINGS was not answered");
+    const struct {
+        int n;
+        int32_t bEnable;
+        int32_t nOffset;
+    } kOffsets[] = {{1, settings.bOffset1, settings.nOffset1},
+                    {2, settings.bOffset2, settings.nOffset2}};
+    for (const auto& o : kOffsets) {
+        if (o.bEnable == 0 && o.nOffset != 0) {
+            return Should("settings.offset-off", false,
+                          Format("offset %d is %d while disabled: the panel shows nothing "
+                                 "different, and its next Apply writes it as 0",
+                                 o.n, o.nOffset));
+        }
+    }
+    return Should("settings.offset-off", true, "every disabled offset is 0");
+}
+
+// The panel compares descriptors only to count the units that share the reference rate, and
+// the dialog does not show that count: a length beyond the data area is a fault in the record
+// that shows nowhere today.
 Verdict JudgeDescriptorLength(bool bAnswered, const DrvDescriptor& descriptor) {
     if (!bAnswered)
-        return Skip("descriptor.length", RuleKind::Must, "GET_DESCRIPTOR was not answered");
+        return Skip("descriptor.length", RuleKind::Should, "GET_DESCRIPTOR was not answered");
     if (descriptor.nLength < 0 || descriptor.nLength > DRV_DESCRIPTOR_DATA) {
-        return Must("descriptor.length", false,
-                    Format("descriptor length %d is outside 0..2048: the panel counts this unit "
-                           "as unlike every other, so units of one kind are not matched when no "
-                           "stream runs",
-                           descriptor.nLength));
+        return Should("descriptor.length", false,
+                      Format("descriptor length %d is outside 0..2048: the panel counts this "
+                             "unit as unlike every other; the dialog shows nothing different",
+                             descriptor.nLength));
     }
-    return Must("descriptor.length", true,
-                Format("descriptor length %d is in 0..2048", descriptor.nLength));
+    return Should("descriptor.length", true,
+                  Format("descriptor length %d is in 0..2048", descriptor.nLength));
 }
 
 Verdict JudgeRatesOffered(const RateAnswers& answers) {
@@ -265,7 +326,8 @@ Verdict JudgeRefused(const char* szId, const std::string& what, const ExchangeOu
                              "beyond what it was given corrupts memory",
                              what.c_str(), outcome.nReturned));
     }
-    return Should(szId, true, Format("%s is refused (error %u)", what.c_str(), outcome.nError));
+    return Should(szId, true,
+                  Format("%s is refused (%s)", what.c_str(), ErrorText(outcome.nError).c_str()));
 }
 
 Verdict JudgeStillAnswers(bool bAnswered, const DrvSettingsIo& before, const DrvSettingsIo& after) {
@@ -296,6 +358,20 @@ Verdict JudgeWriteKept(const DrvSettings& original, const DrvSettings& readBack)
         }
     }
     return Should("write.kept", true, "the record read back is the record written, byte for byte");
+}
+
+std::string SettingsDifference(const DrvSettings& before, const DrvSettings& now) {
+    const uint8_t* a = reinterpret_cast<const uint8_t*>(&before);
+    const uint8_t* b = reinterpret_cast<const uint8_t*>(&now);
+    for (size_t i = 0; i < sizeof before; i += 4) {
+        if (std::memcmp(a + i, b + i, 4) != 0) {
+            int32_t nWas = 0, nNow = 0;
+            std::memcpy(&nWas, a + i, 4);
+            std::memcpy(&nNow, b + i, 4);
+            return Format("byte %u (%d before, %d now)", static_cast<unsigned>(i), nWas, nNow);
+        }
+    }
+    return std::string();
 }
 
 double Percentile(std::vector<double> samples, int nPercent) {

@@ -23,19 +23,23 @@ struct SlotOpenings {
 Verdict JudgeOpenSlots(const SlotOpenings& openings);
 
 // io.sync: every code the run sent with its exact size completed before DeviceIoControl
-// returned, and succeeded.
+// returned, and succeeded; one verdict per code, saying what the panel shows without its answer.
 struct CodeExchange {
     uint32_t nCode;
     ExchangeOutcome outcome;
 };
-Verdict JudgeSynchronous(const std::vector<CodeExchange>& exchanges);
+Verdict JudgeSynchronousCode(const CodeExchange& exchange);
+std::vector<Verdict> JudgeSynchronous(const std::vector<CodeExchange>& exchanges);
 
 // The settings read: result word, level, level flag, offsets.
 Verdict JudgeSettingsResult(bool bAnswered, const DrvSettingsIo& io);
 Verdict JudgeSettingsLevel(bool bAnswered, const DrvSettings& settings);
 Verdict JudgeSettingsLevelFlag(bool bAnswered, const DrvSettings& settings);
 Verdict JudgeSettingsOffsets(bool bAnswered, const DrvSettings& settings);
+// Should: a disabled offset is 0 (the panel writes it as 0 at its next Apply).
+Verdict JudgeDisabledOffsets(bool bAnswered, const DrvSettings& settings);
 
+// Should: nothing the dialog shows depends on it.
 Verdict JudgeDescriptorLength(bool bAnswered, const DrvDescriptor& descriptor);
 
 // The answers to the seven rate queries of the rate list.
@@ -56,6 +60,9 @@ Verdict JudgeStillAnswers(bool bAnswered, const DrvSettingsIo& before, const Drv
 
 // --write: the record read back after writing the same record.
 Verdict JudgeWriteKept(const DrvSettings& original, const DrvSettings& readBack);
+
+// Where two records first differ: "byte 288 (7 before, 9 now)", or empty when they are equal.
+std::string SettingsDifference(const DrvSettings& before, const DrvSettings& now);
 
 // Latency of one open-exchange-close, in ms: nearest-rank percentile of the samples.
 double Percentile(std::vector<double> samples, int nPercent);

@@ -82,15 +82,29 @@ public:
         return JudgeLatency(latencies);
     }
 
+    // Each malformed request only while no interrupt came: one that crashes the driver is the
+    // last thing a user who pressed Ctrl-C wants sent.
     std::vector<Verdict> Robustness() {
         std::vector<Verdict> v;
         const uint32_t nSize = DrvBufferSize(IOCTL_DRV_GET_SETTINGS);
-        v.push_back(JudgeRefused("robust.short", "GET_SETTINGS with 339 bytes",
-                                 m_link.SendRaw(IOCTL_DRV_GET_SETTINGS, nSize - 1, nSize - 1)));
-        v.push_back(JudgeRefused("robust.long", "GET_SETTINGS with 341 bytes",
-                                 m_link.SendRaw(IOCTL_DRV_GET_SETTINGS, nSize + 1, nSize + 1)));
-        v.push_back(JudgeRefused("robust.unknown", "the unknown code 0x2223FC",
-                                 m_link.SendRaw(kUnknownCode, 4, 4)));
+        const struct {
+            const char* szId;
+            const char* szWhat;
+            uint32_t nCode;
+            uint32_t nBytes;
+        } kMalformed[] = {
+            {"robust.short", "GET_SETTINGS with 339 bytes", IOCTL_DRV_GET_SETTINGS, nSize - 1},
+            {"robust.long", "GET_SETTINGS with 341 bytes", IOCTL_DRV_GET_SETTINGS, nSize + 1},
+            {"robust.unknown", "the unknown code 0x2223FC", kUnknownCode, 4},
+        };
+        for (const auto& m : kMalformed) {
+            if (Interrupted())
+                return v;
+            v.push_back(
+                JudgeRefused(m.szId, m.szWhat, m_link.SendRaw(m.nCode, m.nBytes, m.nBytes)));
+        }
+        if (Interrupted())
+            return v;
         DrvSettingsIo after;
         std::memset(after.settings.aRate, 0, sizeof after.settings.aRate);
         after.nResult = 0;
@@ -99,7 +113,7 @@ public:
         return v;
     }
 
-    Verdict Sync() const { return JudgeSynchronous(m_exchanges); }
+    std::vector<Verdict> Sync() const { return JudgeSynchronous(m_exchanges); }
     Verdict Indexes() const { return InfoIndex(m_indexes); }
 
 private:
@@ -153,21 +167,27 @@ ReportSection CheckUnit(const UnitLink& link, int nSlot, const CheckOptions& opt
     section.title = "unit " + std::to_string(nSlot + 1) + "  " + link.Path();
     UnitRun run(link, f);
     run.ReadAll();
-    std::vector<Verdict>& v = section.verdicts;
-    v.push_back(run.Sync());
+    std::vector<Verdict> v = run.Sync();
     v.push_back(JudgeSettingsResult(f.bSettings, f.settings));
     v.push_back(JudgeSettingsLevel(f.bSettings, f.settings.settings));
     v.push_back(JudgeSettingsLevelFlag(f.bSettings, f.settings.settings));
     v.push_back(JudgeSettingsOffsets(f.bSettings, f.settings.settings));
+    v.push_back(JudgeDisabledOffsets(f.bSettings, f.settings.settings));
     v.push_back(JudgeDescriptorLength(f.bDescriptor, f.descriptor));
     v.push_back(JudgeRatesOffered(f.rates));
     v.push_back(JudgeStreamRate(f.bStream, f.stream));
     v.push_back(JudgeClockOffered(f.bClock, f.clock, f.rates));
-    v.push_back(run.Time(options.nRepeat));
-    if (options.bRobustness) {
+    // The timing rounds feed the latency and the tick's cost; --only without them skips them.
+    if ((Wanted(options, "latency") || Wanted(options, "tick.cost")) && !Interrupted())
+        v.push_back(run.Time(options.nRepeat));
+    if (options.bRobustness && !Interrupted()) {
         for (Verdict& r : run.Robustness())
             v.push_back(r);
     }
     v.push_back(run.Indexes());
+    for (Verdict& verdict : v) {
+        if (Wanted(options, verdict.id.c_str()))
+            section.verdicts.push_back(verdict);
+    }
     return section;
 }

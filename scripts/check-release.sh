@@ -61,3 +61,7 @@ out=$(bash "$root/scripts/check-exe.sh" "$checker" i686 console) ||
 i686-w64-mingw32-objdump -t "$checker" 2>&1 | grep -q 'no symbols' ||
     fail "drvcheck.exe: stripped: the symbol table is still there"
 pass "drvcheck.exe: PE32 console program importing only system DLLs, stripped (${out#ok: })"
+# Run as the user who starts it: no elevation prompt, no redirection of the JSON it writes.
+grep -aq 'requestedExecutionLevel level="asInvoker"' "$checker" ||
+    fail "drvcheck.exe: no manifest that asks to run asInvoker"
+pass "drvcheck.exe: its manifest asks to run asInvoker"

@@ -28,7 +28,9 @@ if [ ! -f "$cross/CMakeCache.txt" ]; then
     cmake -S "$src" -B "$cross" -DCMAKE_TOOLCHAIN_FILE="$src/$(kp_toolchain "$arch")" \
         -DCMAKE_BUILD_TYPE=Debug >"$cross.configure.log" 2>&1 || { cat "$cross.configure.log"; exit 1; }
 fi
-if ! cmake --build "$cross" -j "$jobs" --target Tkdp3340 uiprobe drvprobe uifixture longrun drvcheck \
+tools="Tkdp3340 uiprobe drvprobe uifixture longrun drvcheck ctrlevent"
+# shellcheck disable=SC2086
+if ! cmake --build "$cross" -j "$jobs" --target $tools \
     >"$e2e.tools.log" 2>&1; then
     tail -n 60 "$e2e.tools.log"
     exit 1

@@ -49,8 +49,24 @@ int32_t OfferedAvailability(const Unit& unit, int32_t nRate) {
     return 0;
 }
 
+void TakeRate(Unit& unit, int32_t nNew) {
+    unit.nRate = nNew;
+    unit.nCurrentRate = nNew;
+    if (!unit.bExternal)
+        unit.nUnitRate = nNew;
+}
+
+// A lagging rate change has taken once its time has come; the clock wraps, so the difference
+// is what counts.
+void SettleRate(Unit& unit, uint32_t nNowUs) {
+    if (unit.nLaggingRate != 0 && static_cast<int32_t>(nNowUs - unit.nRateDueUs) >= 0) {
+        TakeRate(unit, unit.nLaggingRate);
+        unit.nLaggingRate = 0;
+    }
+}
+
 // Fills the buffer with the unit's answer; the size was checked by the caller.
-void Answer(Unit& unit, uint32_t nCode, uint8_t* p) {
+void Answer(Unit& unit, uint32_t nNowUs, uint32_t nCode, uint8_t* p) {
     switch (nCode) {
         case IOCTL_DRV_GET_DESCRIPTOR:
             PutWord(p, unit.nAnswerIndex);
@@ -86,11 +102,14 @@ void Answer(Unit& unit, uint32_t nCode, uint8_t* p) {
             break;
         case IOCTL_DRV_SET_RATE: {
             int32_t nNew = GetWord(p + 4);
-            if (OfferedAvailability(unit, nNew) != 0) {
-                unit.nRate = nNew;
-                unit.nCurrentRate = nNew;
-                if (!unit.bExternal)
-                    unit.nUnitRate = nNew;
+            if (OfferedAvailability(unit, nNew) == 0)
+                break;
+            if (unit.nRateLagMs > 0) {
+                unit.nLaggingRate = nNew;
+                unit.nRateDueUs = nNowUs + static_cast<uint32_t>(unit.nRateLagMs) * 1000u;
+            } else {
+                unit.nLaggingRate = 0;
+                TakeRate(unit, nNew);
             }
             break;
         }
@@ -235,8 +254,9 @@ int Control(Bus* pBus, int nSlot, uint32_t nCode, uint8_t* pBuffer, uint32_t nSi
             --unit.anFail[nIndex];
         bOk = 0;
     }
+    SettleRate(unit, pBus->nNowUs);
     if (bOk)
-        Answer(unit, nCode, pBuffer);
+        Answer(unit, pBus->nNowUs, nCode, pBuffer);
 
     if (pEntry) {
         pEntry->bOk = bOk;

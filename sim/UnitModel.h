@@ -48,6 +48,12 @@ struct Unit {
     uint32_t nPendCode;
     int32_t nNameShift;
     int32_t nWriteShift;  // the next settings write stores and answers the level sent plus this
+    // A rate change that takes effect only this many ms after the request, as a driver that
+    // switches its clock asynchronously (0: at once); until then the clock and the rate read
+    // answer the old rate.
+    int32_t nRateLagMs;
+    int32_t nLaggingRate;  // the rate a change will take, 0 when none is under way
+    uint32_t nRateDueUs;   // Bus::nNowUs from which it has taken
 };
 
 enum LogKind { kLogOpen = 0, kLogControl = 1 };

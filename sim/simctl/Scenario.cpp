@@ -49,6 +49,7 @@ const WordField kWordFields[] = {
     {"answer-delay", offsetof(sim::Unit, nAnswerDelayMs)},
     {"name-shift", offsetof(sim::Unit, nNameShift)},
     {"write-shift", offsetof(sim::Unit, nWriteShift)},
+    {"rate-lag", offsetof(sim::Unit, nRateLagMs)},
 };
 
 std::string Trim(const std::string& s) {

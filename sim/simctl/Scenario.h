@@ -30,6 +30,8 @@
 //                                         the next N requests of CODE fail (GET_CLOCK, ...)
 //   write-shift      N                    the next settings write stores, and answers, the
 //                                         level sent plus N (0: none)
+//   rate-lag         N                    a rate change takes N ms to show in the clock and the
+//                                         rate read, as an asynchronous driver's does (0: none)
 // Faults only the kernel-mode driver shows (the in-process port ignores them):
 //   pend             CODE | none          requests of CODE are answered but left pending until
 //                                         the handle is closed

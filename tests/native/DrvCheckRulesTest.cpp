@@ -95,9 +95,15 @@ TEST(DrvCheckRules, SettingsRead) {
         {"offset 2 below level 0's limit",
          [] { return JudgeSettingsOffsets(true, Record(0, 1, 1, 0, 1, -3)); }, Outcome::Fail,
          "offset 2 is -3"},
+        // The panel's comparison at CLOSE skips a disabled offset: no question, only a should.
+        {"disabled offset not 0, for the limit",
+         [] { return JudgeSettingsOffsets(true, Record(5, 0, 0, 40, 1, 0)); }, Outcome::Pass,
+         "within level 5's limit"},
         {"disabled offset not 0",
-         [] { return JudgeSettingsOffsets(true, Record(5, 0, 0, 4, 1, 0)); }, Outcome::Fail,
+         [] { return JudgeDisabledOffsets(true, Record(5, 0, 0, 4, 1, 0)); }, Outcome::Fail,
          "offset 1 is 4 while disabled"},
+        {"disabled offsets 0", [] { return JudgeDisabledOffsets(true, Record(5, 0, 0, 0, 0, 0)); },
+         Outcome::Pass, "every disabled offset is 0"},
     });
 }
 
@@ -144,32 +150,13 @@ TEST(DrvCheckRules, StreamDescriptorAndRates) {
 }
 
 TEST(DrvCheckRules, RequestsAndWrites) {
-    ExchangeOutcome pending, failed, refused = {}, answered = Done();
-    pending.bOpened = pending.bPending = true;
-    failed.bOpened = true;
-    failed.nError = 31;
+    ExchangeOutcome refused = {}, answered = Done();
     refused.bOpened = true;
     refused.nError = 87;
     answered.nReturned = 339;
     DrvSettings written = Record(5, 0, 1, 0, 1, 0), changed = written;
     changed.nOption5 = 7;
     CheckCases({
-        {"every code at once",
-         [] {
-             return JudgeSynchronous({{IOCTL_DRV_GET_CLOCK, Done()}, {IOCTL_DRV_GET_RATE, Done()}});
-         },
-         Outcome::Pass, "GET_CLOCK 20, GET_RATE 8"},
-        {"clock left pending",
-         [=] {
-             return JudgeSynchronous(
-                 {{IOCTL_DRV_GET_RATE, Done()}, {IOCTL_DRV_GET_CLOCK, pending}});
-         },
-         Outcome::Fail, "GET_CLOCK (20 bytes) is left pending"},
-        {"query fails",
-         [=] {
-             return JudgeSynchronous({{IOCTL_DRV_QUERY_RATE, failed}});
-         },
-         Outcome::Fail, "QUERY_RATE with its 12 bytes fails (error 31)"},
         {"write result 3", [] { return JudgeWriteResult(true, 3); }, Outcome::Pass, "result 3"},
         {"write result 4", [] { return JudgeWriteResult(true, 4); }, Outcome::Fail,
          "result 4, outside 0..3"},
@@ -177,7 +164,7 @@ TEST(DrvCheckRules, RequestsAndWrites) {
         {"write not answered", [] { return JudgeWriteResult(false, 0); }, Outcome::Fail,
          "not answered"},
         {"short buffer refused", [=] { return JudgeRefused("robust.short", "x", refused); },
-         Outcome::Pass, "refused (error 87)"},
+         Outcome::Pass, "refused (error 87 ERROR_INVALID_PARAMETER)"},
         {"short buffer answered", [=] { return JudgeRefused("robust.short", "x", answered); },
          Outcome::Fail, "answered (339 bytes returned)"},
         {"write answered with another level",
@@ -202,6 +189,55 @@ TEST(DrvCheckRules, RequestsAndWrites) {
     });
 }
 
+TEST(DrvCheckRules, OneSyncVerdictPerCodeWithWhatThePanelShows) {
+    ExchangeOutcome pending, failed, gone;
+    pending.bOpened = pending.bPending = true;
+    failed.bOpened = true;
+    failed.nError = 31;
+    gone.nError = 2;
+    std::vector<Verdict> v = JudgeSynchronous({{IOCTL_DRV_GET_CLOCK, Done()},
+                                               {IOCTL_DRV_GET_SETTINGS, pending},
+                                               {IOCTL_DRV_QUERY_RATE, failed},
+                                               {IOCTL_DRV_GET_IN_USE, gone}});
+    ASSERT_EQ(4u, v.size());
+    const struct {
+        Outcome want;
+        const char* szCode;
+        const char* szEffect;
+    } kWant[] = {
+        {Outcome::Pass, "GET_CLOCK 20 bytes", "completes before DeviceIoControl returns"},
+        {Outcome::Fail, "GET_SETTINGS (340 bytes) is left pending", "connect the device"},
+        {Outcome::Fail, "error 31 ERROR_GEN_FAILURE", "sampling-rate list of this unit stays"},
+        {Outcome::Fail, "error 2 ERROR_FILE_NOT_FOUND", "counts as idle"},
+    };
+    for (size_t i = 0; i < v.size(); ++i) {
+        EXPECT_EQ("io.sync", v[i].id);
+        EXPECT_EQ(RuleKind::Must, v[i].kind);
+        EXPECT_EQ(OutcomeText(kWant[i].want), std::string(OutcomeText(v[i].outcome)));
+        EXPECT_NE(std::string::npos, v[i].detail.find(kWant[i].szCode)) << v[i].detail;
+        EXPECT_NE(std::string::npos, v[i].detail.find(kWant[i].szEffect)) << v[i].detail;
+    }
+}
+
+TEST(DrvCheckRules, KindsFollowWhatThePanelShows) {
+    DrvDescriptor wide = {};
+    wide.nLength = 3000;
+    EXPECT_EQ(RuleKind::Should, JudgeDescriptorLength(true, wide).kind);
+    EXPECT_EQ(Outcome::Fail, JudgeDescriptorLength(true, wide).outcome);
+    EXPECT_EQ(RuleKind::Should, JudgeDisabledOffsets(true, Record(5, 0, 0, 4, 1, 0)).kind);
+    Verdict level = JudgeSettingsLevel(true, Record(12, 0, 1, 0, 1, 0));
+    EXPECT_EQ(RuleKind::Must, level.kind);
+    EXPECT_NE(std::string::npos, level.detail.find("CLOSE would ask")) << level.detail;
+}
+
+TEST(DrvCheckRules, SettingsDifferenceNamesTheFirstWord) {
+    DrvSettings a = Record(7, 0, 1, 0, 1, 0), b = a;
+    EXPECT_EQ("", SettingsDifference(a, b));
+    b.nBufferLevel = 9;
+    b.nOption5 = 3;
+    EXPECT_EQ("byte 288 (7 before, 9 now)", SettingsDifference(a, b));
+}
+
 TEST(DrvCheckRules, OpensAndTiming) {
     SlotOpenings sound, gone, stray;
     sound.abAsked[0] = sound.abAsked[2] = true;
@@ -213,7 +249,7 @@ TEST(DrvCheckRules, OpensAndTiming) {
         {"units 1 and 3 open", [=] { return JudgeOpenSlots(sound); }, Outcome::Pass,
          "units 1, 3 open, each under its own name"},
         {"unit asked for does not open", [=] { return JudgeOpenSlots(gone); }, Outcome::Fail,
-         "unit 2 does not open (error 2)"},
+         "unit 2 does not open (error 2 ERROR_FILE_NOT_FOUND)"},
         {"a unit numbered from 0", [=] { return JudgeOpenSlots(stray); }, Outcome::Fail,
          "\\\\.\\Tkwm3340000 opens, a name the panel never tries"},
         {"fast requests",

@@ -113,6 +113,35 @@ TEST_F(UnitModel, RateChangeTakesOnlyOfferedRates) {
     EXPECT_EQ(0, query.nAvailable);
 }
 
+TEST_F(UnitModel, ALaggingRateChangeShowsOnlyOnceItsTimeHasCome) {
+    bus.aUnit[1].nRateLagMs = 300;
+    bus.nNowUs = 0xFFFF0000u;  // the clock wraps during the wait
+    DrvRateValue change = {0, 96000};
+    ASSERT_TRUE(Send(1, IOCTL_DRV_SET_RATE, &change, sizeof change));
+    DrvClockStatus clock = {};
+    DrvRateValue rate = {};
+    const struct {
+        uint32_t nAfterUs;
+        int32_t nWant;
+    } kReads[] = {{0, 48000}, {299999, 48000}, {300000, 96000}, {900000, 96000}};
+    for (const auto& read : kReads) {
+        bus.nNowUs = 0xFFFF0000u + read.nAfterUs;
+        ASSERT_TRUE(Send(1, IOCTL_DRV_GET_CLOCK, &clock, sizeof clock));
+        EXPECT_EQ(read.nWant, clock.nCurrentRate) << read.nAfterUs << " us after";
+        EXPECT_EQ(read.nWant, clock.nUnitRate) << read.nAfterUs << " us after";
+        ASSERT_TRUE(Send(1, IOCTL_DRV_GET_RATE, &rate, sizeof rate));
+        EXPECT_EQ(read.nWant, rate.nRate) << read.nAfterUs << " us after";
+    }
+    // A later change replaces one still under way; one not offered changes nothing.
+    change.nRate = 44100;
+    ASSERT_TRUE(Send(1, IOCTL_DRV_SET_RATE, &change, sizeof change));
+    change.nRate = 192000;
+    ASSERT_TRUE(Send(1, IOCTL_DRV_SET_RATE, &change, sizeof change));
+    bus.nNowUs += 300000;
+    ASSERT_TRUE(Send(1, IOCTL_DRV_GET_CLOCK, &clock, sizeof clock));
+    EXPECT_EQ(44100, clock.nCurrentRate);
+}
+
 TEST_F(UnitModel, LogKeepsSentAndAnsweredBytesAndCountsWhatDoesNotFit) {
     int32_t word = 0;
     bus.aUnit[1].nInUse = 6;
