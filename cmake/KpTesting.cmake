@@ -10,6 +10,7 @@ function(kp_add_gtest name)
         # gtest under Wine sees the Unix file system as drive Z:.
         set(xml "Z:${KP_RESULTS_DIR}/${name}.xml")
         set_target_properties(${name} PROPERTIES LINK_FLAGS "-mconsole")
+        target_sources(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/wine/support/NoCrashDialogs.cpp)
     else()
         set(xml "${KP_RESULTS_DIR}/${name}.xml")
     endif()

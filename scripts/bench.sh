@@ -37,11 +37,12 @@
 #      against four simulated units and, for KP_LONGRUN_S seconds (default 600), unplugs and
 #      plugs units every 3 s (the selected one too), changes a unit's rate, switches its clock
 #      between internal and external and starts and stops a stream; every 30 s it counts the
-#      panel's entries in the system handle table, sums its committed private memory
-#      (VirtualQueryEx) and reads how many control-device handles stayed open through the whole
-#      period (the driver's open and close counts); the tick pace and the time from a tick's
-#      first request to its last come from the driver's request log, stamped with its clock.
-#      GDI/USER objects and the process's own counters are printed where the platform reports
+#      panel's entries in the system handle table and its GDI objects (under Wine in the GDI
+#      table its PEB points at), sums its committed private memory (VirtualQueryEx) and the
+#      pages of it written to, and reads how many control-device handles stayed open through the
+#      whole period (the driver's open and close counts); the tick pace and the time from a
+#      tick's first request to its last come from the driver's request log, stamped with its
+#      clock. USER objects and the process's own counters are printed where the platform reports
 #      them (not under Wine).
 #
 #   scripts/bench.sh longrun    section 6 only

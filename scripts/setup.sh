@@ -31,7 +31,7 @@ case $profile in
     kit) packages=("${build_packages[@]}" zip) ;;
     fuzz) packages=(cmake make clang libclang-rt-dev) ;;
     all)
-        packages=("${build_packages[@]}" libgtest-dev zip
+        packages=("${build_packages[@]}" libgtest-dev zip python3
             wine wine64 wine64-preloader
             xvfb xauth xdotool x11-utils imagemagick fonts-wine fonts-ipafont-gothic
             clang libclang-rt-dev)

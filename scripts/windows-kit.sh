@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Makes the Windows test kit, dist/windows-test-kit.zip: the Wine suites of the i686 and the x86_64
-# build, fw_entry_probe.exe and the panel of each (stripped), tests/kit/run-tests.cmd and
-# README.txt, and commit.txt. The programs are the Debug builds the test command runs under Wine,
-# built in the same folders (build/cross, build/cross64), so a test run that already built them
-# only packs them. Any clone of the same commit, in any folder, gives the same bytes.
+# build, fw_entry_probe.exe, kitrun.exe (run-tests.cmd's helper) and the panel of each
+# (stripped), tests/kit/run-tests.cmd and README.txt, and commit.txt. The programs are the Debug
+# builds the test command runs under Wine, built in the same folders (build/cross,
+# build/cross64), so a test run that already built them only packs them. Any clone of the same
+# commit, in any folder, gives the same bytes.
 # Replaces only its own file in dist/ and its own line in dist/SHA256SUMS.
 #
 #   scripts/windows-kit.sh [--build-root DIR] [--zip PATH] [--suites "SUITE..."]
@@ -73,13 +74,14 @@ for arch in i686 x86_64; do
         exit 1
     fi
     # shellcheck disable=SC2086  # one target per word
-    if ! cmake --build "$dir" -j "$(nproc)" --target $packed fw_entry_probe Tkdp3340 \
+    if ! cmake --build "$dir" -j "$(nproc)" --target $packed fw_entry_probe kitrun Tkdp3340 \
         >"$dir.kit-build.log" 2>&1; then
         tail -n 60 "$dir.kit-build.log"
         exit 1
     fi
     mkdir -p "$kit/$arch"
-    programs=("$dir/tests/wine/framework/fw_entry_probe.exe" "$dir/app/Tkdp3340.exe")
+    programs=("$dir/tests/wine/framework/fw_entry_probe.exe" "$dir/tests/kit/kitrun/kitrun.exe"
+        "$dir/app/Tkdp3340.exe")
     for suite in $packed; do
         programs+=("$(find "$dir/tests/wine" -name "$suite.exe" -type f)")
     done

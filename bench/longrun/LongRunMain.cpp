@@ -163,8 +163,9 @@ public:
             "long run of the panel for %ld s against four simulated units: a change every "
             "%ld ms, a sample every %ld s\n",
             m_options.nSeconds, m_options.nChurnMs, m_options.nSampleSeconds);
-        std::printf("%6s %6s %8s %12s %13s %6s %6s %12s %12s\n", "s", "ticks", "handles",
-                    "private-KiB", "device-open", "GDI", "USER", "win-handles", "win-priv-KiB");
+        std::printf("%6s %6s %8s %12s %12s %13s %6s %6s %12s %12s\n", "s", "ticks", "handles",
+                    "private-KiB", "written-KiB", "device-open", "GDI", "USER", "win-handles",
+                    "win-priv-KiB");
         std::fflush(stdout);
 
         const ULONGLONG nStart = GetTickCount64();
@@ -264,8 +265,9 @@ private:
             longrun::MeasureProcess(m_process.hProcess, m_process.dwProcessId);
         int nTicks = m_ticks.Ticks() - m_nTicksSampled;
         m_nTicksSampled = m_ticks.Ticks();
-        std::printf("%6llu %6d %8s %12s %13lu %6s %6s %12s %12s\n", nSeconds, nTicks,
+        std::printf("%6llu %6d %8s %12s %12s %13lu %6s %6s %12s %12s\n", nSeconds, nTicks,
                     Column(figures.nHandles).c_str(), Column(figures.nPrivateKiB).c_str(),
+                    Column(figures.nWrittenKiB).c_str(),
                     static_cast<unsigned long>(handles.nFewestOpen),
                     Column(figures.nGdiObjects).c_str(), Column(figures.nUserObjects).c_str(),
                     Column(figures.nHandleCount).c_str(), Column(figures.nPrivateUsageKiB).c_str());
@@ -279,11 +281,11 @@ private:
     }
 
     void PrintSummary() const {
-        std::string gui = "GDI/USER objects not reported here";
-        if (m_first.nGdiObjects != longrun::kNotReported) {
-            gui = "GDI objects " + Column(m_first.nGdiObjects) + " -> " +
-                  Column(m_last.nGdiObjects) + ", USER objects " + Column(m_first.nUserObjects) +
-                  " -> " + Column(m_last.nUserObjects);
+        std::string gui = "GDI objects " + Column(m_first.nGdiObjects) + " -> " +
+                          Column(m_last.nGdiObjects) + ", USER objects not reported here";
+        if (m_first.nUserObjects != longrun::kNotReported) {
+            gui = gui.substr(0, gui.find(", USER")) + ", USER objects " +
+                  Column(m_first.nUserObjects) + " -> " + Column(m_last.nUserObjects);
         }
         std::string opens = "every device open closed";
         if (m_nMostLeftOpen > 0)
