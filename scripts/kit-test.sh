@@ -120,12 +120,14 @@ mkdir -p "$decoy"
 echo "not the kit's" >"$decoy/keep.txt"
 # cmd /c run-tests.cmd in the kit's folder, standard input not a console (so no pause at the end):
 #   run_kit NAME FAULT ARGUMENT...   output in OUTPUT_DIR/NAME.txt, the status of cmd
+# The script's own lines are its standard output; Wine's loader may add lines of its own on
+# stderr (Wine 10 without 32-bit support: "failed to load ...syswow64\ntdll.dll"), kept apart.
 run_kit() {
     local name=$1 fault=$2
     shift 2
     (cd "$kitdir" && "${wine_env[@]}" "KP_KIT_TEST_FAULT=$fault" "KP_WINE_LOG=$out/$name.wine.log" \
         "KP_WINE_TIMEOUT=${kit_timeout:-300}" bash "$root/scripts/wine-exec.sh" \
-        cmd /c run-tests.cmd "$@" </dev/null) >"$out/$name.txt" 2>&1
+        cmd /c run-tests.cmd "$@" </dev/null) >"$out/$name.txt" 2>"$out/$name.err"
     local status=$?
     tr -d '\r' <"$out/$name.txt" >"$out/$name.lines"
     return $status
