@@ -300,9 +300,9 @@ UiProbe::UiProbe(const std::vector<std::string>& env) {
     m_log = NewWineLog("uiprobe.exe");
     std::vector<std::string> allEnv = {"KP_WINE_TIMEOUT=300", "KP_WINE_LOG=" + m_log};
     allEnv.insert(allEnv.end(), env.begin(), env.end());
-    m_pid = Spawn(
-        {"bash", SourceDir() + "/scripts/wine-exec.sh", CrossDir() + "/tests/harness/uiprobe/uiprobe.exe"},
-        allEnv, in[0], out[1], nErr);
+    m_pid = Spawn({"bash", SourceDir() + "/scripts/wine-exec.sh",
+                   CrossDir() + "/tests/harness/uiprobe/uiprobe.exe"},
+                  allEnv, in[0], out[1], nErr);
     close(in[0]);
     close(out[1]);
     close(nErr);
@@ -393,9 +393,10 @@ void Environment::SetUp() {
          {PanelExe(), CrossDir() + "/tests/harness/uiprobe/uiprobe.exe",
           CrossDir() + "/tests/harness/uiprobe/uiprobehook.dll",
           CrossDir() + "/tests/harness/drvprobe/drvprobe.exe",
-          CrossDir() + "/tests/harness/uifixture/uifixture.exe", CrossDir() + "/bench/longrun/longrun.exe",
-          CrossDir() + "/drvcheck/drvcheck.exe", Cross64Dir() + "/sim/simctl/simctl.exe",
-          Cross64Dir() + "/sim/kernel/tkwmsim.sys", Cross64Dir() + "/tests/harness/openrec/openrec.exe"}) {
+          CrossDir() + "/tests/harness/uifixture/uifixture.exe",
+          CrossDir() + "/bench/longrun/longrun.exe", CrossDir() + "/drvcheck/drvcheck.exe",
+          Cross64Dir() + "/sim/simctl/simctl.exe", Cross64Dir() + "/sim/kernel/tkwmsim.sys",
+          Cross64Dir() + "/tests/harness/openrec/openrec.exe"}) {
         ASSERT_TRUE(Exists(path)) << path << " is missing (see scripts/e2e-test.sh)";
     }
     // Already installed and running when scripts/e2e-test.sh runs the suite; a suite started

@@ -15,7 +15,8 @@ constexpr const char* kTitle = "uiprobe fixture";
 class UiProbeTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_probe.Ok("run " + e2e::WinPath(e2e::CrossDir() + "/tests/harness/uifixture/uifixture.exe"));
+        m_probe.Ok("run " +
+                   e2e::WinPath(e2e::CrossDir() + "/tests/harness/uifixture/uifixture.exe"));
         m_probe.Ok(std::string("wait 10000 ") + kTitle, 30);
     }
 
