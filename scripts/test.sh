@@ -31,7 +31,7 @@ export KP_WINE_ARCHS=$archs
 if [ -n "$asked" ]; then
     echo "KP_WINE_ARCHS=$asked: testing the $archs build"
 elif [ "$archs" = x86_64 ]; then
-    kp_x86_64_reason testing
+    KP_WINE_ARCHS="" kp_x86_64_reason testing
 else
     echo "== Windows programs under test: $archs"
 fi
