@@ -8,24 +8,12 @@
 
 #include "driver/DrvControlCodes.h"
 #include "res/resource.h"
+#include "tests/e2e/ReportRules.h"
 #include "tests/e2e/PanelSession.h"
 
 namespace {
 
 using e2e::Id;
-
-std::set<std::string> Rules(const std::string& out, const std::string& tag) {
-    std::set<std::string> ids;
-    std::istringstream in(out);
-    std::string line;
-    while (std::getline(in, line)) {
-        std::istringstream words(line);
-        std::string first, id;
-        if (words >> first >> id && first == tag)
-            ids.insert(id);
-    }
-    return ids;
-}
 
 // CLOSE, and the answer to the question it asks, if it asks one: "" when it asked nothing.
 // No is the answer, so nothing reaches the driver.
@@ -149,9 +137,10 @@ TEST(DrvCheckClaims, EachRuleSaysWhatThePanelDoes) {
             args.push_back("--write");
         e2e::RunResult r = e2e::Wine(e2e::CrossDir() + "/drvcheck/drvcheck.exe", args, 60);
         EXPECT_EQ(std::string(claim.szTag) == "FAIL" ? 1 : 0, r.nStatus) << r.Report();
-        EXPECT_EQ(1u, Rules(r.out, claim.szTag).count(claim.szRule)) << r.out;
+        EXPECT_EQ(1u, e2e::ReportRules(r.out, claim.szTag).count(claim.szRule)) << r.out;
         if (std::string(claim.szTag) == "FAIL") {
-            EXPECT_EQ(std::set<std::string>{claim.szRule}, Rules(r.out, "FAIL")) << r.out;
+            EXPECT_EQ(std::set<std::string>{claim.szRule}, e2e::ReportRules(r.out, "FAIL"))
+                << r.out;
         }
 
         e2e::LoadScenarioText(claim.szScenario);

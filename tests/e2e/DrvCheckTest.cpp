@@ -15,6 +15,7 @@
 
 #include "driver/DrvControlCodes.h"
 #include "res/resource.h"
+#include "tests/e2e/ReportRules.h"
 #include "tests/e2e/PanelSession.h"
 
 namespace {
@@ -25,20 +26,6 @@ e2e::RunResult DrvCheck(const std::vector<std::string>& args) {
     e2e::RunResult r = e2e::Wine(e2e::CrossDir() + "/drvcheck/drvcheck.exe", args, 60);
     r.out = Flat(r.out);
     return r;
-}
-
-// The ids of the report's lines that start with TAG ("FAIL", "PASS", ...).
-std::set<std::string> Rules(const std::string& out, const std::string& tag) {
-    std::set<std::string> ids;
-    std::istringstream in(out);
-    std::string line;
-    while (std::getline(in, line)) {
-        std::istringstream words(line);
-        std::string first, id;
-        if (words >> first >> id && first == tag)
-            ids.insert(id);
-    }
-    return ids;
 }
 
 // The report with each wrapped detail joined back onto its line, so a phrase is found wherever
@@ -123,11 +110,11 @@ TEST(DrvCheck, SoundDriverPassesEveryMustRuleAndIsLeftAsItWas) {
     const std::string json = e2e::ResultsDir() + "/drvcheck.json";
     e2e::RunResult r = DrvCheck({"--json", e2e::WinPath(json)});
     EXPECT_EQ(0, r.nStatus) << r.Report();
-    EXPECT_TRUE(Rules(r.out, "FAIL").empty()) << r.out;
+    EXPECT_TRUE(e2e::ReportRules(r.out, "FAIL").empty()) << r.out;
     for (const char* szRule :
          {"open.slot", "io.sync", "settings.result", "settings.level", "settings.level-flag",
           "settings.offsets", "descriptor.length", "rates.offered", "stream.rate"}) {
-        EXPECT_EQ(1u, Rules(r.out, "PASS").count(szRule)) << szRule << "\n" << r.out;
+        EXPECT_EQ(1u, e2e::ReportRules(r.out, "PASS").count(szRule)) << szRule << "\n" << r.out;
     }
     // Units 2 to 4 run no stream; the should rules may warn on a busy machine.
     EXPECT_NE(std::string::npos, r.out.find(" 0 failed, 3 skipped")) << r.out;
@@ -162,7 +149,7 @@ TEST(DrvCheck, EachFaultBreaksExactlyItsRule) {
         args.insert(args.end(), fault.args.begin(), fault.args.end());
         e2e::RunResult r = DrvCheck(args);
         EXPECT_EQ(1, r.nStatus) << fault.szRule << "\n" << r.Report();
-        EXPECT_EQ(std::set<std::string>{fault.szRule}, Rules(r.out, "FAIL")) << r.out;
+        EXPECT_EQ(std::set<std::string>{fault.szRule}, e2e::ReportRules(r.out, "FAIL")) << r.out;
         EXPECT_NE(std::string::npos, r.out.find(fault.szEvidence)) << fault.szRule << "\n" << r.out;
     }
 }
@@ -203,7 +190,7 @@ TEST(DrvCheck, RatesSetsEachOfferedRateAndTheOriginalLast) {
     std::string before = e2e::Simctl({"show"});
     e2e::RunResult r = DrvCheck({"--repeat", "1", "--rates"});
     EXPECT_EQ(0, r.nStatus) << r.Report();
-    EXPECT_EQ(1u, Rules(r.out, "PASS").count("rates.switch")) << r.out;
+    EXPECT_EQ(1u, e2e::ReportRules(r.out, "PASS").count("rates.switch")) << r.out;
     std::vector<std::string> rates;
     for (const e2e::LogLine& set : Requests(IOCTL_DRV_SET_RATE))
         rates.push_back(set.sent.substr(8, 8));
@@ -250,7 +237,7 @@ TEST(DrvCheck, RobustnessSendsTheMalformedRequestsAndChangesNothing) {
     e2e::RunResult r = DrvCheck({"--repeat", "1", "--robustness"});
     EXPECT_EQ(0, r.nStatus) << r.Report();
     for (const char* szRule : {"robust.short", "robust.long", "robust.unknown", "robust.after"})
-        EXPECT_EQ(1u, Rules(r.out, "PASS").count(szRule)) << szRule << "\n" << r.out;
+        EXPECT_EQ(1u, e2e::ReportRules(r.out, "PASS").count(szRule)) << szRule << "\n" << r.out;
     std::set<std::string> malformed;
     for (const e2e::LogLine& line : e2e::ReadLog()) {
         if (line.kind == "control" && (line.nSize != DrvBufferSize(line.nCode)))
@@ -396,7 +383,7 @@ TEST(DrvCheckSafety, CtrlCDuringTheTimingRoundsSendsNoMalformedRequest) {
             EXPECT_EQ(DrvBufferSize(line.nCode), line.nSize) << "malformed: " << line.text;
         }
     }
-    EXPECT_TRUE(Rules(report, "PASS").count("robust.short") == 0) << report;
+    EXPECT_TRUE(e2e::ReportRules(report, "PASS").count("robust.short") == 0) << report;
 }
 
 TEST(DrvCheckSafety, EveryAnnouncedEndPutsTheRateBackFirst) {
@@ -523,7 +510,7 @@ TEST(DrvCheckSafety, ADriverThatSwitchesLateIsWaitedFor) {
         std::string before = e2e::Simctl({"show"});
         e2e::RunResult r = DrvCheck({"--repeat", "1", "--rates"});
         EXPECT_EQ(0, r.nStatus) << r.Report();
-        EXPECT_EQ(1u, Rules(r.out, driver.szTag).count("rates.switch")) << r.out;
+        EXPECT_EQ(1u, e2e::ReportRules(r.out, driver.szTag).count("rates.switch")) << r.out;
         EXPECT_NE(std::string::npos, r.out.find(driver.szEvidence)) << r.out;
         EXPECT_NE(std::string::npos, r.out.find("88200 Hz set back and confirmed")) << r.out;
         EXPECT_EQ("", LeftChanged(r.out)) << r.out;
@@ -543,8 +530,9 @@ TEST(DrvCheck, OnlyRunsTheNamedRuleAndTheJsonCarriesTheRealExit) {
     const std::string json = e2e::ResultsDir() + "/drvcheck-only.json";
     e2e::RunResult r = DrvCheck({"--only", "settings.level-flag", "--json", e2e::WinPath(json)});
     EXPECT_EQ(1, r.nStatus) << r.Report();
-    EXPECT_EQ(std::set<std::string>{"settings.level-flag"}, Rules(r.out, "FAIL")) << r.out;
-    EXPECT_TRUE(Rules(r.out, "PASS").empty()) << r.out;
+    EXPECT_EQ(std::set<std::string>{"settings.level-flag"}, e2e::ReportRules(r.out, "FAIL"))
+        << r.out;
+    EXPECT_TRUE(e2e::ReportRules(r.out, "PASS").empty()) << r.out;
     EXPECT_TRUE(Requests(IOCTL_DRV_SET_RATE).empty());
     // No timing rounds: each read once, as the panel sends it on opening.
     EXPECT_EQ(1u, Requests(IOCTL_DRV_GET_CLOCK).size());
