@@ -90,8 +90,7 @@ Verdict JudgeOpenSlots(const SlotOpenings& openings) {
 
 namespace {
 
-// What the panel shows when a request of this code brings no answer: it passes no OVERLAPPED, so
-// a request left pending fails for it exactly as a refused one does.
+// What the panel shows when a request of this code fails.
 const char* NoAnswerEffect(uint32_t nCode) {
     switch (nCode) {
         case IOCTL_DRV_GET_SETTINGS:
@@ -132,11 +131,14 @@ Verdict JudgeSynchronousCode(const CodeExchange& x) {
     uint32_t nSize = DrvBufferSize(x.nCode);
     const char* szEffect = NoAnswerEffect(x.nCode);
     if (x.outcome.bPending) {
-        return Must("io.sync", false,
-                    Format("%s (%u bytes) is left pending (ERROR_IO_PENDING%s): the panel takes "
-                           "a pending request as no answer: %s",
-                           name.c_str(), nSize,
-                           x.outcome.bLate ? ", completed later" : ", never completed", szEffect));
+        return Must(
+            "io.sync", false,
+            Format(
+                "%s (%u bytes) is left pending (ERROR_IO_PENDING%s): the panel opens "
+                "the unit without FILE_FLAG_OVERLAPPED, so Windows makes its "
+                "DeviceIoControl wait for the request: the panel stops responding %s",
+                name.c_str(), nSize, x.outcome.bLate ? ", completed later" : ", never completed",
+                x.outcome.bLate ? "until the driver completes it" : "until the unit is unplugged"));
     }
     if (!x.outcome.bOpened) {
         return Must("io.sync", false,

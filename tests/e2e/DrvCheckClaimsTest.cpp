@@ -51,7 +51,7 @@ const Claim kClaims[] = {
          EXPECT_EQ(1, dev.items[0].first) << "slot 1, the panel's unit 2";
          EXPECT_EQ("", CloseAndSayNo(panel));
      }},
-    {"io.sync", "[slot 0]\npend = GET_CLOCK\n", "FAIL",
+    {"io.sync", "[slot 0]\nfail = GET_CLOCK always\n", "FAIL",
      [] {
          e2e::PanelSession panel;
          ASSERT_TRUE(panel.Up());

@@ -206,7 +206,7 @@ TEST(DrvCheckRules, OneSyncVerdictPerCodeWithWhatThePanelShows) {
         const char* szEffect;
     } kWant[] = {
         {Outcome::Pass, "GET_CLOCK 20 bytes", "completes before DeviceIoControl returns"},
-        {Outcome::Fail, "GET_SETTINGS (340 bytes) is left pending", "connect the device"},
+        {Outcome::Fail, "GET_SETTINGS (340 bytes) is left pending", "stops responding"},
         {Outcome::Fail, "error 31 ERROR_GEN_FAILURE", "sampling-rate list of this unit stays"},
         {Outcome::Fail, "error 2 ERROR_FILE_NOT_FOUND", "counts as idle"},
     };
