@@ -134,9 +134,12 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
     "${sudo_cmd[@]}" dpkg --add-architecture i386 || exit 1
     added=1
 fi
+# Packages dpkg only heard of are listed too, as "un": anything else is i386 in use.
+i386_in_use() {
+    dpkg-query -W -f='${db:Status-Abbrev}\n' '*:i386' 2>/dev/null | grep -qv '^[up]n'
+}
 take_back_i386() {
-    if [ $added -eq 1 ] && [ -z "$(dpkg-query -W -f='${binary:Package}\n' '*:i386' 2>/dev/null)" ]
-    then
+    if [ $added -eq 1 ] && ! i386_in_use; then
         "${sudo_cmd[@]}" dpkg --remove-architecture i386
     fi
 }

@@ -14,7 +14,7 @@ mkdir -p "$work/bin"
 cat >"$work/bin/dpkg-query" <<'EOF'
 #!/usr/bin/env bash
 case $3 in
-    '*:i386') grep ':i386$' "$W/installed" ;;
+    '*:i386') { echo "un libc6:i386"; sed -n 's/^\(.*:i386\)$/ii \1/p' "$W/installed"; } ;;
     *) grep -qx "$3" "$W/installed" && printf 'install ok installed' ;;
 esac
 exit 0
