@@ -1,6 +1,7 @@
 #include "drvcheck/CheckRules.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -199,19 +200,28 @@ Verdict JudgeSettingsLevelFlag(bool bAnswered, const DrvSettings& settings) {
                 Format("level %d carries the level table's flag %d", settings.nBufferLevel, nWant));
 }
 
+namespace {
+
+// The record's two offsets, each with its enable word, numbered as the dialog numbers them.
+struct OffsetField {
+    int n;
+    int32_t bEnable;
+    int32_t nOffset;
+};
+
+std::array<OffsetField, 2> Offsets(const DrvSettings& settings) {
+    return {{{1, settings.bOffset1, settings.nOffset1}, {2, settings.bOffset2, settings.nOffset2}}};
+}
+
+}  // namespace
+
 // The panel clamps an enabled offset to the level's limit when the dialog opens; its comparison
 // at CLOSE counts an offset only while it is enabled, so a disabled one changes nothing it shows.
 Verdict JudgeSettingsOffsets(bool bAnswered, const DrvSettings& settings) {
     if (!bAnswered || !ValidLevel(settings.nBufferLevel))
         return Skip("settings.offsets", RuleKind::Must, "no buffer level in 0..9 to look up");
     int32_t nLimit = OffsetLimit(settings.nBufferLevel);
-    const struct {
-        int n;
-        int32_t bEnable;
-        int32_t nOffset;
-    } kOffsets[] = {{1, settings.bOffset1, settings.nOffset1},
-                    {2, settings.bOffset2, settings.nOffset2}};
-    for (const auto& o : kOffsets) {
+    for (const OffsetField& o : Offsets(settings)) {
         if (o.bEnable != 0 && (o.nOffset < -nLimit || o.nOffset > nLimit)) {
             return Must("settings.offsets", false,
                         Format("offset %d is %d, beyond level %d's limit of +-%d: the panel "
@@ -228,13 +238,7 @@ Verdict JudgeSettingsOffsets(bool bAnswered, const DrvSettings& settings) {
 Verdict JudgeDisabledOffsets(bool bAnswered, const DrvSettings& settings) {
     if (!bAnswered)
         return Skip("settings.offset-off", RuleKind::Should, "GET_SETTINGS was not answered");
-    const struct {
-        int n;
-        int32_t bEnable;
-        int32_t nOffset;
-    } kOffsets[] = {{1, settings.bOffset1, settings.nOffset1},
-                    {2, settings.bOffset2, settings.nOffset2}};
-    for (const auto& o : kOffsets) {
+    for (const OffsetField& o : Offsets(settings)) {
         if (o.bEnable == 0 && o.nOffset != 0) {
             return Should("settings.offset-off", false,
                           Format("offset %d is %d while disabled: the panel shows nothing "
